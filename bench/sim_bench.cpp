@@ -1,0 +1,41 @@
+// Cost of the simulation: one update frame at the start count and at the
+// full pool, and the start-up fill.
+#include <benchmark/benchmark.h>
+
+#include "sim/particles.h"
+
+namespace {
+
+std::uint32_t fakeNow = 0;
+
+// 16 ms a frame, so particles keep ageing and respawning as they would.
+std::uint32_t SixtyHertz() { return fakeNow += 8; }
+
+void BM_UpdateParticles(benchmark::State &state) {
+    ResetSimulation();
+    FillParticlePool();
+    SetMillisecondClock(SixtyHertz);
+    SetParticleCount(static_cast<std::int32_t>(state.range(0)));
+    for (auto _ : state) {
+        UpdateParticles();
+        benchmark::DoNotOptimize(gParticles.data());
+    }
+    state.counters["ns_per_particle"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * static_cast<double>(state.range(0)),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    SetMillisecondClock(nullptr);
+}
+BENCHMARK(BM_UpdateParticles)->Arg(4000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+void BM_FillParticlePool(benchmark::State &state) {
+    for (auto _ : state) {
+        ResetSimulation();
+        FillParticlePool();
+        benchmark::DoNotOptimize(gParticles.data());
+    }
+}
+BENCHMARK(BM_FillParticlePool)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
