@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "sim/particles.h"
+#include "tests/sim_support.h"
 
 namespace {
 
@@ -26,6 +27,21 @@ void BM_UpdateParticles(benchmark::State &state) {
     SetMillisecondClock(nullptr);
 }
 BENCHMARK(BM_UpdateParticles)->Arg(4000)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// The straightforward loop the update is checked against, for comparison.
+void BM_PlainUpdateLoop(benchmark::State &state) {
+    ResetSimulation();
+    FillParticlePool();
+    SetParticleCount(static_cast<std::int32_t>(state.range(0)));
+    for (auto _ : state) {
+        ReferenceUpdate(0.008f);
+        benchmark::DoNotOptimize(gParticles.data());
+    }
+    state.counters["ns_per_particle"] = benchmark::Counter(
+        static_cast<double>(state.iterations()) * static_cast<double>(state.range(0)),
+        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_PlainUpdateLoop)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 void BM_FillParticlePool(benchmark::State &state) {
     for (auto _ : state) {
