@@ -17,6 +17,9 @@ $(BUILD)/CMakeCache.txt: | deps
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
+run: build
+	@tools/run.sh $(BUILD)
+
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
@@ -28,6 +31,7 @@ test-sanitize: deps
 
 bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	tests/with-xvfb.sh $(BUILD)/bench/frame_bench
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN)

@@ -1,0 +1,166 @@
+#include "app/sdl_platform.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kWindowSize = 800;
+
+SDL_Window *window = nullptr;
+SDL_GLContext context = nullptr;
+
+bool CreateContext() {
+    context = SDL_GL_CreateContext(window);
+    if (!context) {
+        std::fprintf(stderr, "Nimbrel: cannot create the GL context: %s\n", SDL_GetError());
+        return false;
+    }
+    if (SDL_GL_MakeCurrent(window, context) != 0) {
+        std::fprintf(stderr, "Nimbrel: cannot make the GL context current: %s\n", SDL_GetError());
+        SDL_GL_DeleteContext(context);
+        context = nullptr;
+        return false;
+    }
+    return true;
+}
+
+void DestroyContext() {
+    if (!context) return;
+    SDL_GL_MakeCurrent(window, nullptr);
+    SDL_GL_DeleteContext(context);
+    context = nullptr;
+}
+
+void SwapBuffers() { SDL_GL_SwapWindow(window); }
+
+void *LookupProc(const char *name) { return SDL_GL_GetProcAddress(name); }
+
+const GraphicsPlatform sdlGraphics = {CreateContext, DestroyContext, SwapBuffers, LookupProc};
+
+WindowMessage KeyMessage(MessageKind kind, const SDL_KeyboardEvent &key) {
+    // Alt combinations and F10 are system keys: left to the default
+    // handling, they set no flag.
+    if ((key.keysym.mod & KMOD_ALT) != 0 || key.keysym.sym == SDLK_F10) return {MessageKind::Other, 0};
+    const int code = VirtualKeyFromSdl(key.keysym.sym);
+    if (code < 0) return {MessageKind::Other, 0};
+    return {kind, static_cast<std::uint32_t>(code)};
+}
+
+// False for SDL's own bookkeeping events, which are no window messages.
+bool Translate(const SDL_Event &event, WindowMessage &message) {
+    switch (event.type) {
+    case SDL_QUIT:  // also what SIGTERM and SIGINT become
+        message = {MessageKind::Quit, 0};
+        return true;
+    case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            message = {MessageKind::Size, PackLowHigh(event.window.data1, event.window.data2)};
+        else if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            message = {MessageKind::Close, 0};
+        else
+            message = {MessageKind::Other, 0};
+        return true;
+    case SDL_KEYDOWN:  // auto-repeat included, as key-downs
+        message = KeyMessage(MessageKind::KeyDown, event.key);
+        return true;
+    case SDL_KEYUP:
+        message = KeyMessage(MessageKind::KeyUp, event.key);
+        return true;
+    case SDL_MOUSEMOTION:
+        message = {MessageKind::MouseMove, PackLowHigh(event.motion.x, event.motion.y)};
+        return true;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+        if (event.button.button != SDL_BUTTON_LEFT) {
+            message = {MessageKind::Other, 0};
+        } else {
+            const bool down = event.type == SDL_MOUSEBUTTONDOWN;
+            message = {down ? MessageKind::LeftButtonDown : MessageKind::LeftButtonUp,
+                       PackLowHigh(event.button.x, event.button.y)};
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool OpenMainWindow() {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+        std::fprintf(stderr, "Nimbrel: cannot start the window system: %s\n", SDL_GetError());
+        return false;
+    }
+    // A fixed-function context: double-buffered RGBA, at least 16 colour
+    // bits, a 16-bit depth buffer.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, 16);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+
+    window = SDL_CreateWindow("Nimbrel", 0, 0, kWindowSize, kWindowSize,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+    if (!window) {
+        std::fprintf(stderr, "Nimbrel: cannot create the window: %s\n", SDL_GetError());
+        SDL_Quit();
+        return false;
+    }
+    return true;
+}
+
+void CloseMainWindow() {
+    DestroyContext();
+    if (window) SDL_DestroyWindow(window);
+    window = nullptr;
+    SDL_Quit();
+}
+
+const GraphicsPlatform &SdlGraphicsPlatform() { return sdlGraphics; }
+
+void PumpSdlEvents(MessageQueue &queue) {
+    SDL_Event event;
+    while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
+        WindowMessage message;
+        if (Translate(event, message)) queue.Post(message);
+    }
+}
+
+void ShowSdlMessage(MessageStyle style, const char *caption, const char *text) {
+    const bool warning = style == MessageStyle::Warning;
+    const Uint32 flags = warning ? SDL_MESSAGEBOX_WARNING : 0;
+    SDL_Window *owner = warning ? nullptr : SDL_GetKeyboardFocus();
+    if (SDL_ShowSimpleMessageBox(flags, caption, text, owner) != 0)
+        std::fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+std::uint32_t SdlMilliseconds() { return SDL_GetTicks(); }
+
+int VirtualKeyFromSdl(std::int32_t keycode) {
+    if (keycode >= SDLK_a && keycode <= SDLK_z) return 0x41 + (keycode - SDLK_a);
+    if (keycode >= SDLK_0 && keycode <= SDLK_9) return 0x30 + (keycode - SDLK_0);
+    if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return 0x70 + (keycode - SDLK_F1);
+    switch (keycode) {
+    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_TAB: return 0x09;
+    case SDLK_RETURN: return 0x0D;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
+    case SDLK_PAUSE: return 0x13;
+    case SDLK_CAPSLOCK: return 0x14;
+    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_SPACE: return 0x20;
+    case SDLK_PAGEUP: return 0x21;
+    case SDLK_PAGEDOWN: return 0x22;
+    case SDLK_END: return 0x23;
+    case SDLK_HOME: return 0x24;
+    case SDLK_LEFT: return 0x25;
+    case SDLK_UP: return 0x26;
+    case SDLK_RIGHT: return 0x27;
+    case SDLK_DOWN: return 0x28;
+    case SDLK_INSERT: return 0x2D;
+    case SDLK_DELETE: return 0x2E;
+    default: return -1;
+    }
+}

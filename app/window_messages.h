@@ -1,0 +1,69 @@
+// The window's messages and its event handler, in plain code: the window
+// system layer translates its events into these messages, and tests post
+// scripted ones.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+enum class MessageKind : std::uint8_t {
+    None,
+    Size,            // param: client width (low 16 bits), height (high 16 bits)
+    Close,
+    Destroy,
+    KeyDown,         // param: virtual-key code
+    KeyUp,           // param: virtual-key code
+    MouseMove,       // param: x (low 16 bits), y (high 16 bits), unsigned
+    LeftButtonDown,  // param: position, packed as for MouseMove
+    LeftButtonUp,
+    Quit,            // param: exit code
+    Other,           // anything the handler leaves to the default handling
+};
+
+struct WindowMessage {
+    MessageKind kind = MessageKind::None;
+    std::uint32_t param = 0;
+};
+
+// Packs two 16-bit values the way size and mouse messages carry them.
+inline std::uint32_t PackLowHigh(int low, int high) {
+    return (static_cast<std::uint32_t>(low) & 0xFFFFu) |
+           ((static_cast<std::uint32_t>(high) & 0xFFFFu) << 16);
+}
+
+// A first-in first-out queue of fixed capacity; nothing is allocated.
+class MessageQueue {
+public:
+    static constexpr std::size_t kCapacity = 1024;
+    // Room kept for quit messages, which must never be lost.
+    static constexpr std::size_t kReserved = 8;
+
+    bool Post(const WindowMessage &message);
+    bool Take(WindowMessage &message);
+    // Whether an event from the window system may still be queued.
+    bool HasRoomForEvent() const { return count_ + kReserved < kCapacity; }
+    bool Empty() const { return count_ == 0; }
+    void Clear() { head_ = count_ = 0; }
+
+private:
+    std::array<WindowMessage, kCapacity> slots_{};
+    std::size_t head_ = 0;
+    std::size_t count_ = 0;
+};
+
+extern MessageQueue gMessages;
+
+// Key flags and mouse state, all clear at load.
+struct InputState {
+    std::array<bool, 256> keyDown{};
+    bool keyPending = false;
+    bool dragging = false;
+    int mouseX = 0, mouseY = 0;
+    int previousX = 0, previousY = 0;
+};
+
+extern InputState gInput;
+
+// The window event handler: resize, close, key flags and mouse drag.
+void HandleWindowMessage(const WindowMessage &message);

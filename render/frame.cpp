@@ -1,0 +1,65 @@
+#include "render/frame.h"
+
+#include "render/gl.h"
+#include "render/graphics.h"
+#include "render/particle_alpha.h"
+#include "sim/particles.h"
+
+namespace {
+
+// Constant, linear and quadratic distance attenuation of the sprite size.
+const GLfloat quadratic[3] = {1.0f, 0.0f, 0.01f};
+
+void SetPointParameters() {
+    // Without the extension's entry points the sprites keep the plain
+    // point size and are still drawn.
+    if (ext::glPointParameterfvARB)
+        ext::glPointParameterfvARB(GL_POINT_DISTANCE_ATTENUATION_ARB, quadratic);
+    glPointSize(gParams.pointSize);
+    if (ext::glPointParameterfARB) {
+        ext::glPointParameterfARB(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 60.0f);
+        ext::glPointParameterfARB(GL_POINT_SIZE_MIN_ARB, 1.0f);
+        ext::glPointParameterfARB(GL_POINT_SIZE_MAX_ARB, gParams.pointSize);
+    }
+}
+
+}  // namespace
+
+void DrawParticles(int batches) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // overlapping sprites only brighten
+    SetPointParameters();
+    glTexEnvf(GL_POINT_SPRITE_ARB, GL_COORD_REPLACE_ARB, 1.0f);
+
+    const int poolBatches = kPoolSize / kBatchSize;
+    if (batches > poolBatches) batches = poolBatches;
+    for (int b = 0; b < batches; ++b) {
+        const int start = b * kBatchSize;
+        glEnable(GL_POINT_SPRITE_ARB);
+        glBegin(GL_POINTS);
+        for (int j = start; j < start + kBatchSize; ++j) {
+            const Particle &p = gParticles[j];
+            glColor4f(p.color[0], p.color[1], p.color[2], ParticleAlpha(p.age, gParams));
+            glVertex3f(p.position.x, p.position.y, p.position.z);
+        }
+        glEnd();
+        glDisable(GL_POINT_SPRITE_ARB);
+    }
+}
+
+void RenderFrame() {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, gParams.cameraDistance);
+    // The mouse angles enter negated, the key-driven spin does not.
+    glRotatef(-gParams.pitchAngle, 1.0f, 0.0f, 0.0f);
+    glRotatef(-gParams.yawAngle, 0.0f, 1.0f, 0.0f);
+    glRotatef(gParams.spinAngle, 0.0f, 1.0f, 0.0f);
+
+    UpdateParticles();
+
+    glBindTexture(GL_TEXTURE_2D, gParticleTexture);
+    DrawParticles(gParams.batchCount);
+    CurrentGraphicsPlatform().swapBuffers();
+}

@@ -1,0 +1,91 @@
+#include "render/graphics.h"
+
+#include <cstring>
+
+#include "render/user_message.h"
+#include "sim/parameters.h"
+
+namespace ext {
+PFNGLPOINTPARAMETERFARBPROC glPointParameterfARB = nullptr;
+PFNGLPOINTPARAMETERFVARBPROC glPointParameterfvARB = nullptr;
+}  // namespace ext
+
+GLuint gParticleTexture = kNoTexture;
+
+namespace {
+
+bool NoContext() { return false; }
+void NoOp() {}
+void *NoProc(const char *) { return nullptr; }
+
+GraphicsPlatform platform = {NoContext, NoOp, NoOp, NoProc};
+bool contextReady = false;
+
+void ShowGraphicsError(const char *text) { ShowUserMessage(MessageStyle::Warning, "ERROR", text); }
+
+void LookUpPointParameters() {
+    const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    if (!ExtensionOffered(extensions, "GL_ARB_point_parameters")) {
+        ShowGraphicsError("GL_ARB_point_parameters extension was not found");
+        return;
+    }
+    ext::glPointParameterfARB =
+        reinterpret_cast<PFNGLPOINTPARAMETERFARBPROC>(platform.lookupProc("glPointParameterfARB"));
+    ext::glPointParameterfvARB = reinterpret_cast<PFNGLPOINTPARAMETERFVARBPROC>(
+        platform.lookupProc("glPointParameterfvARB"));
+    if (!ext::glPointParameterfARB || !ext::glPointParameterfvARB)
+        ShowGraphicsError("One or more GL_ARB_point_parameters functions were not found");
+}
+
+}  // namespace
+
+void SetGraphicsPlatform(const GraphicsPlatform &newPlatform) { platform = newPlatform; }
+
+const GraphicsPlatform &CurrentGraphicsPlatform() { return platform; }
+
+bool ExtensionOffered(const char *extensions, const char *name) {
+    return extensions != nullptr && std::strstr(extensions, name) != nullptr;
+}
+
+bool InitGraphics() {
+    if (!platform.createContext()) return false;
+    contextReady = true;
+
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+
+    // The viewport stays the whole client area until the first resize, so
+    // this 4/3 projection is drawn into a square window until then.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(1.3333334f), static_cast<double>(0.1f), 100.0);
+
+    LookUpPointParameters();
+    return true;
+}
+
+void ResizeGraphics(int width, int height) {
+    if (!contextReady) return;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // A zero height gives an infinite or undefined aspect; the next resize
+    // restores a proper projection.
+    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1, 100.0);
+}
+
+void ClampStartupPointSize() {
+    GLfloat maxSize = 0.0f;
+    glGetFloatv(GL_POINT_SIZE_MAX_ARB, &maxSize);
+    if (gParams.pointSize < maxSize) maxSize = gParams.pointSize;
+    glPointSize(maxSize);
+}
+
+void ShutdownGraphics() {
+    if (contextReady) glDeleteTextures(1, &gParticleTexture);
+    gParticleTexture = kNoTexture;
+    platform.destroyContext();
+    contextReady = false;
+    ext::glPointParameterfARB = nullptr;
+    ext::glPointParameterfvARB = nullptr;
+}

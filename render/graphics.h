@@ -1,0 +1,53 @@
+// The GL context of the one window: creation and lasting state, the
+// projection and its resize handling, the point-size clamp, the extension
+// entry points the drawing needs, and shutdown.
+#pragma once
+
+#include "render/gl.h"
+
+// What the drawing needs from the window system. The application fills it
+// in; nothing here knows which window system that is.
+struct GraphicsPlatform {
+    // Makes a double-buffered RGBA context with a 16-bit depth buffer for
+    // the window and makes it current; false when that fails.
+    bool (*createContext)();
+    // Makes no context current, deletes the context, releases the window's
+    // drawable. Safe when nothing was created.
+    void (*destroyContext)();
+    void (*swapBuffers)();
+    void *(*lookupProc)(const char *name);
+};
+
+void SetGraphicsPlatform(const GraphicsPlatform &platform);
+const GraphicsPlatform &CurrentGraphicsPlatform();
+
+// Entry points of the point-parameter extension; null when not offered.
+// Kept in their own namespace, clear of any prototypes in the GL headers.
+namespace ext {
+extern PFNGLPOINTPARAMETERFARBPROC glPointParameterfARB;
+extern PFNGLPOINTPARAMETERFVARBPROC glPointParameterfvARB;
+}  // namespace ext
+
+// The particle texture name: all ones until the sprite image is uploaded.
+constexpr GLuint kNoTexture = 0xFFFFFFFFu;
+extern GLuint gParticleTexture;
+
+// Creates the context, sets the clear colour, enables texturing, sets the
+// start-up 4/3 projection and looks up the extension entry points. Returns
+// false only when no context could be made.
+bool InitGraphics();
+
+// Viewport and projection for a new client size. Ignored until the context
+// exists.
+void ResizeGraphics(int width, int height);
+
+// The start-up point size: pointSize, or the implementation's largest
+// point size when that is smaller.
+void ClampStartupPointSize();
+
+// Deletes the particle texture and the context.
+void ShutdownGraphics();
+
+// Plain substring search of an extension string; a null string offers
+// nothing.
+bool ExtensionOffered(const char *extensions, const char *name);

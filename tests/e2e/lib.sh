@@ -1,0 +1,72 @@
+# Shared steps of the end-to-end tests: run the real program in a scratch
+# working directory on the current (Xvfb) display, find its window, grab the
+# screen, close it. Sourced by the test scripts.
+set -euo pipefail
+
+NIMBREL=${NIMBREL:?path to the nimbrel program}
+CLOSE_TOOL=${CLOSE_TOOL:?path to x11_close_window}
+SPRITE=${SPRITE:-}
+
+workdir=$(mktemp -d)
+nimbrel_pid=""
+cleanup() {
+  [ -n "$nimbrel_pid" ] && kill -KILL "$nimbrel_pid" 2>/dev/null || true
+  rm -rf "$workdir"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# start_nimbrel [with-sprite|without-sprite]: starts the program in $workdir.
+start_nimbrel() {
+  rm -f "$workdir/particle3.bmp"
+  if [ "${1:-with-sprite}" = with-sprite ] && [ -n "$SPRITE" ]; then
+    cp "$SPRITE" "$workdir/particle3.bmp"
+  fi
+  (cd "$workdir" && exec "$NIMBREL" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
+  nimbrel_pid=$!
+}
+
+# window_id TITLE: the id of the top-level window with exactly that title.
+window_id() {
+  xwininfo -root -tree | awk -v title="\"$1\":" '$2 == title { print $1; exit }'
+}
+
+# wait_for_window TITLE: waits up to 30 s and prints the window's id.
+wait_for_window() {
+  local id=""
+  for _ in $(seq 300); do
+    id=$(window_id "$1")
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited before showing \"$1\""
+    sleep 0.1
+  done
+  fail "no window titled \"$1\""
+}
+
+# grab FILE: the window's 800 x 800 area of the screen as a PNG.
+grab() { import -window root -crop 800x800+0+0 +repage "$1"; }
+
+# lit_fraction FILE: the share of pixels brighter than a faint grey.
+lit_fraction() { convert "$1" -colorspace Gray -threshold 4% -format '%[fx:mean]' info:; }
+
+# mean_brightness FILE: the mean grey level, 0 to 1.
+mean_brightness() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
+
+# wait_exit SECONDS: waits for the program; its exit code goes to
+# $exit_code. Not for a subshell: only this shell can wait for it.
+wait_exit() {
+  exit_code=0
+  for _ in $(seq $(( $1 * 10 ))); do
+    if ! kill -0 "$nimbrel_pid" 2>/dev/null; then
+      wait "$nimbrel_pid" || exit_code=$?
+      nimbrel_pid=""
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "nimbrel did not exit within $1 s"
+}
+
+# at_least A B: true when A >= B, for fractions.
+at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# The program opens its 800 x 800 window, streams smoke, and exits with 0
+# when the window is closed or the process is sent SIGTERM.
+source "$(dirname "$0")/lib.sh"
+
+start_nimbrel
+id=$(wait_for_window Nimbrel)
+geometry=$(xwininfo -id "$id" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }')
+[ "$geometry" = 800x800 ] || fail "window is $geometry, not 800x800"
+
+sleep 1
+grab "$workdir/smoke.png"
+lit=$(lit_fraction "$workdir/smoke.png")
+at_least "$lit" 0.01 || fail "no plume of smoke on screen (lit fraction $lit)"
+at_least 0.7 "$lit" || fail "the screen is lit all over (lit fraction $lit)"
+echo "smoke: lit fraction $lit"
+
+"$CLOSE_TOOL" "$id"
+wait_exit 20
+[ "$exit_code" = 0 ] || fail "exit code $exit_code after the close request"
+
+start_nimbrel
+wait_for_window Nimbrel >/dev/null
+sleep 0.5
+kill -TERM "$nimbrel_pid"
+wait_exit 20
+[ "$exit_code" = 0 ] || fail "exit code $exit_code after SIGTERM"
+echo "PASS"

@@ -1,0 +1,182 @@
+// The GL context, projection and frame drawing on Mesa's software renderer.
+// Runs under Xvfb (tests/with-xvfb.sh); one window serves every test.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "app/sdl_platform.h"
+#include "render/frame.h"
+#include "render/gl.h"
+#include "render/graphics.h"
+#include "render/user_message.h"
+#include "sim/particles.h"
+
+// Counts the program's own heap allocations while armed. The replacement
+// pairs malloc with free, which the compiler cannot see through.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+namespace {
+std::atomic<bool> countAllocations{false};
+std::atomic<int> allocations{0};
+}  // namespace
+
+void *operator new(std::size_t size) {
+    if (countAllocations) ++allocations;
+    if (void *block = std::malloc(size ? size : 1)) return block;
+    throw std::bad_alloc();
+}
+void operator delete(void *block) noexcept { std::free(block); }
+void operator delete(void *block, std::size_t) noexcept { std::free(block); }
+
+namespace {
+
+std::vector<std::string> messages;
+void RecordMessage(MessageStyle, const char *caption, const char *text) {
+    messages.push_back(std::string(caption) + ": " + text);
+}
+
+GLint startViewport[4];
+GLdouble startProjection[16];
+
+class GlEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        SetMessageSink(RecordMessage);
+        SetGraphicsPlatform(SdlGraphicsPlatform());
+        ASSERT_TRUE(OpenMainWindow());
+        ASSERT_TRUE(InitGraphics());
+        glGetIntegerv(GL_VIEWPORT, startViewport);
+        glGetDoublev(GL_PROJECTION_MATRIX, startProjection);
+    }
+    void TearDown() override {
+        ShutdownGraphics();
+        CloseMainWindow();
+    }
+};
+
+const auto *environment = ::testing::AddGlobalTestEnvironment(new GlEnvironment);
+
+// The aspect of a perspective projection: the ratio of its y and x scales.
+double Aspect(const GLdouble *projection) { return projection[5] / projection[0]; }
+
+// Red channel of one pixel of the back buffer.
+int RedAt(int x, int y) {
+    GLubyte rgba[4];
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return rgba[0];
+}
+
+class GlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetSimulation();
+        // Everything out of sight behind the camera, unless placed.
+        for (Particle &p : gParticles) {
+            p.position = Vector3(0.0f, 0.0f, 50.0f);
+            p.color[0] = p.color[1] = p.color[2] = 0.5f;
+        }
+        glViewport(0, 0, 800, 800);
+        glMatrixMode(GL_PROJECTION);
+        glLoadMatrixd(startProjection);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glBindTexture(GL_TEXTURE_2D, gParticleTexture);
+    }
+    static void Place(int index, float x, float y, float z) {
+        gParticles[index].position = Vector3(x, y, z);
+    }
+};
+
+TEST_F(GlTest, ContextOffersThePointExtensions) {
+    const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
+    EXPECT_TRUE(ExtensionOffered(extensions, "GL_ARB_point_parameters"));
+    EXPECT_TRUE(ExtensionOffered(extensions, "GL_ARB_point_sprite"));
+    EXPECT_NE(ext::glPointParameterfARB, nullptr);
+    EXPECT_NE(ext::glPointParameterfvARB, nullptr);
+    EXPECT_TRUE(messages.empty());
+    GLint doubleBuffered = 0;
+    glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
+    EXPECT_TRUE(doubleBuffered);
+}
+
+TEST_F(GlTest, StartUpProjectionIsFourThirdsOverTheWholeWindow) {
+    EXPECT_EQ(startViewport[2], 800);
+    EXPECT_EQ(startViewport[3], 800);
+    EXPECT_NEAR(Aspect(startProjection), 1.3333334, 1e-6);
+    EXPECT_NEAR(startProjection[5], 1.0 / std::tan(22.5 * M_PI / 180.0), 1e-6);
+}
+
+TEST_F(GlTest, ResizeSetsViewportAndAspect) {
+    ResizeGraphics(400, 200);
+    GLint viewport[4];
+    GLdouble projection[16];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    EXPECT_EQ(viewport[2], 400);
+    EXPECT_EQ(viewport[3], 200);
+    EXPECT_NEAR(Aspect(projection), 2.0, 1e-9);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_PROJECTION);
+}
+
+TEST_F(GlTest, SpritesAddHalfGreyTimesAlpha) {
+    Place(0, 0.0f, 0.0f, -10.0f);
+    DrawParticles(1);
+    EXPECT_NEAR(RedAt(400, 400), 64, 1);  // 0.5 grey x 0.5 alpha
+    EXPECT_EQ(RedAt(10, 10), 0);
+
+    glClear(GL_COLOR_BUFFER_BIT);
+    Place(999, 0.0f, 0.0f, -10.0f);
+    DrawParticles(1);
+    EXPECT_NEAR(RedAt(400, 400), 128, 2);  // two sprites add up
+}
+
+TEST_F(GlTest, DistanceAttenuationShrinksTheSprite) {
+    // 30 pixels at distance 10: 30 / sqrt(1 + 0.01 * 100), about 21.
+    Place(0, 0.0f, 0.0f, -10.0f);
+    DrawParticles(1);
+    EXPECT_GT(RedAt(400 + 8, 400), 0);
+    EXPECT_EQ(RedAt(400 + 13, 400), 0);
+}
+
+TEST_F(GlTest, WithoutTheEntryPointsTheFrameStillDraws) {
+    const auto savedF = ext::glPointParameterfARB;
+    const auto savedFv = ext::glPointParameterfvARB;
+    // A fresh default state: no attenuation from earlier tests.
+    const GLfloat plain[3] = {1.0f, 0.0f, 0.0f};
+    savedFv(GL_POINT_DISTANCE_ATTENUATION_ARB, plain);
+    ext::glPointParameterfARB = nullptr;
+    ext::glPointParameterfvARB = nullptr;
+    Place(0, 0.0f, 0.0f, -10.0f);
+    DrawParticles(1);
+    ext::glPointParameterfARB = savedF;
+    ext::glPointParameterfvARB = savedFv;
+    EXPECT_NEAR(RedAt(400, 400), 64, 1);
+    EXPECT_GT(RedAt(400 + 13, 400), 0);  // full 30-pixel sprite
+}
+
+TEST_F(GlTest, BatchesStayInsideThePool) {
+    for (int i = 0; i < kPoolSize; ++i) Place(i, 0.0f, 0.0f, -10.0f);
+    gParams.constantAlpha = 0.01f;
+    DrawParticles(102);  // the count one step beyond the pool
+    EXPECT_GT(RedAt(400, 400), 0);
+}
+
+TEST_F(GlTest, FramesAllocateNothing) {
+    FillParticlePool();
+    SetParticleCount(100000);
+    RenderFrame();  // the first frame may set things up
+    allocations = 0;
+    countAllocations = true;
+    for (int frame = 0; frame < 10; ++frame) RenderFrame();
+    countAllocations = false;
+    EXPECT_EQ(allocations, 0);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+// The window event handler and the frame loop, driven by scripted
+// messages: no window system and no GL context.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/frame_loop.h"
+#include "app/key_actions.h"
+#include "app/window_messages.h"
+#include "sim/particles.h"
+
+namespace {
+
+// What each rendered frame saw, so tests can tell which branch of the loop
+// ran in that pass.
+struct FrameRecord {
+    bool keyPending;
+    float yaw;
+};
+std::vector<FrameRecord> frames;
+
+void RecordFrame() { frames.push_back({gInput.keyPending, gParams.yawAngle}); }
+void NoEvents(MessageQueue &) {}
+
+int pumpCalls = 0;
+void DestroyOnSixthPass(MessageQueue &queue) {
+    if (++pumpCalls == 6) queue.Post({MessageKind::Destroy, 0});
+}
+
+class ShellTest : public ::testing::Test {
+protected:
+    void SetUp() override { Reset(); }
+    void TearDown() override { Reset(); }
+    static void Reset() {
+        gMessages.Clear();
+        gInput = InputState{};
+        gParams = SimulationParameters{};
+        frames.clear();
+        pumpCalls = 0;
+    }
+    static void Post(MessageKind kind, std::uint32_t param = 0) {
+        ASSERT_TRUE(gMessages.Post({kind, param}));
+    }
+    static int Run() { return RunFrameLoop(NoEvents, RecordFrame); }
+};
+
+TEST_F(ShellTest, CloseEndsTheLoopAfterOneFramePerMessage) {
+    Post(MessageKind::MouseMove, PackLowHigh(1, 1));
+    Post(MessageKind::MouseMove, PackLowHigh(2, 1));
+    Post(MessageKind::Close);
+    EXPECT_EQ(Run(), 0);
+    // Two moves, the close, and the pass that takes the first quit.
+    EXPECT_EQ(frames.size(), 4u);
+    // Close posts quit twice; the loop stops at the first.
+    WindowMessage left;
+    ASSERT_TRUE(gMessages.Take(left));
+    EXPECT_EQ(left.kind, MessageKind::Quit);
+    EXPECT_TRUE(gMessages.Empty());
+}
+
+TEST_F(ShellTest, DestroyPostsQuitAndQuitCodeIsTheExitCode) {
+    Post(MessageKind::Destroy);
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(frames.size(), 2u);
+
+    Reset();
+    Post(MessageKind::Quit, 3);
+    EXPECT_EQ(Run(), 3);
+    EXPECT_EQ(frames.size(), 1u);
+}
+
+TEST_F(ShellTest, KeyIsActedOnOnlyInAPassWithoutWaitingMessages) {
+    Post(MessageKind::KeyDown, 'Q');
+    Post(MessageKind::MouseMove, PackLowHigh(5, 5));
+    Post(MessageKind::MouseMove, PackLowHigh(6, 5));
+    Post(MessageKind::Other);
+    // The queue runs dry after these four: the fifth pass dispatches the
+    // key, and the window is destroyed in the sixth.
+    RunFrameLoop(DestroyOnSixthPass, RecordFrame);
+    ASSERT_GE(frames.size(), 6u);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(frames[i].keyPending) << i;
+    EXPECT_FALSE(frames[4].keyPending);
+}
+
+TEST_F(ShellTest, KeyDownThenKeyUpInTheQueueProducesNoAction) {
+    Post(MessageKind::KeyDown, 'A');
+    Post(MessageKind::KeyUp, 'A');
+    Post(MessageKind::Destroy);
+    Run();
+    EXPECT_FALSE(gInput.keyDown['A']);
+    EXPECT_FALSE(gInput.keyPending);
+    EXPECT_EQ(gParams.driftSpeed, -5.0f);
+}
+
+TEST_F(ShellTest, AnyKeyUpClearsThePendingFlag) {
+    HandleWindowMessage({MessageKind::KeyDown, 'W'});
+    HandleWindowMessage({MessageKind::KeyUp, 'S'});
+    EXPECT_TRUE(gInput.keyDown['W']);
+    EXPECT_FALSE(gInput.keyPending);
+}
+
+TEST_F(ShellTest, KeyCodesOutsideTheTableAreIgnored) {
+    HandleWindowMessage({MessageKind::KeyDown, 256});
+    HandleWindowMessage({MessageKind::KeyDown, 0xFFFFFFFFu});
+    EXPECT_FALSE(gInput.keyPending);
+    HandleWindowMessage({MessageKind::KeyDown, 255});
+    EXPECT_TRUE(gInput.keyDown[255]);
+}
+
+TEST_F(ShellTest, DragTurnsTheViewOneDegreePerPixel) {
+    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(300, 300)});
+    EXPECT_EQ(gParams.yawAngle, 0.0f);  // moving without the button turns nothing
+    HandleWindowMessage({MessageKind::LeftButtonDown, PackLowHigh(100, 100)});
+    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(104, 100)});
+    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(110, 110)});
+    EXPECT_EQ(gParams.yawAngle, -10.0f);    // 10 pixels right
+    EXPECT_EQ(gParams.pitchAngle, -10.0f);  // 10 pixels down
+    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(100, 100)});
+    EXPECT_EQ(gParams.yawAngle, 0.0f);
+    HandleWindowMessage({MessageKind::LeftButtonUp, PackLowHigh(100, 100)});
+    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(150, 150)});
+    EXPECT_EQ(gParams.yawAngle, 0.0f);
+    EXPECT_EQ(gInput.previousX, 150);
+}
+
+TEST_F(ShellTest, PositionsAreUnsignedSixteenBitHalves) {
+    HandleWindowMessage({MessageKind::LeftButtonDown, PackLowHigh(0, 0)});
+    // A position left of the window arrives as 65535, not -1.
+    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(-1, 0)});
+    EXPECT_EQ(gInput.mouseX, 65535);
+    EXPECT_EQ(gParams.yawAngle, -65535.0f);
+}
+
+TEST_F(ShellTest, DragFrameSeesTheNewAngle) {
+    Post(MessageKind::LeftButtonDown, PackLowHigh(10, 10));
+    Post(MessageKind::MouseMove, PackLowHigh(20, 10));
+    Post(MessageKind::Destroy);
+    Run();
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[1].yaw, -10.0f);
+}
+
+TEST_F(ShellTest, QueueKeepsRoomForQuit) {
+    int posted = 0;
+    while (gMessages.HasRoomForEvent()) {
+        ASSERT_TRUE(gMessages.Post({MessageKind::MouseMove, 0}));
+        ++posted;
+    }
+    EXPECT_EQ(posted, static_cast<int>(MessageQueue::kCapacity - MessageQueue::kReserved));
+    HandleWindowMessage({MessageKind::Close, 0});
+    WindowMessage message;
+    int quits = 0;
+    while (gMessages.Take(message)) quits += message.kind == MessageKind::Quit;
+    EXPECT_EQ(quits, 2);
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs a command on a private Xvfb display with Mesa's software renderer,
+# and stops the server afterwards. The display number is chosen by Xvfb,
+# so several of these can run at once.
+set -euo pipefail
+
+scratch=$(mktemp -d)
+Xvfb -displayfd 3 -screen 0 1024x1024x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+server=$!
+trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$scratch"' EXIT
+
+for _ in $(seq 200); do
+  [ -s "$scratch/display" ] && break
+  kill -0 "$server" 2>/dev/null || { cat "$scratch/xvfb.log" >&2; exit 1; }
+  sleep 0.05
+done
+[ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+
+export DISPLAY=":$(head -n 1 "$scratch/display")"
+export LIBGL_ALWAYS_SOFTWARE=1
+"$@"
