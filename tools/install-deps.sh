@@ -7,7 +7,7 @@ packages=(
   cmake g++ clang make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-  xvfb xauth xdotool x11-utils imagemagick
+  libx11-dev xvfb xauth xdotool x11-utils imagemagick
 )
 
 missing=()
