@@ -24,13 +24,28 @@ std::atomic<bool> countAllocations{false};
 std::atomic<int> allocations{0};
 }  // namespace
 
-void *operator new(std::size_t size) {
+namespace {
+void *CountedAllocation(std::size_t size) noexcept {
     if (countAllocations) ++allocations;
-    if (void *block = std::malloc(size ? size : 1)) return block;
+    return std::malloc(size ? size : 1);
+}
+void *CheckedAllocation(std::size_t size) {
+    if (void *block = CountedAllocation(size)) return block;
     throw std::bad_alloc();
 }
+}  // namespace
+
+// Every form, so that no allocation reaches a mismatched release.
+void *operator new(std::size_t size) { return CheckedAllocation(size); }
+void *operator new[](std::size_t size) { return CheckedAllocation(size); }
+void *operator new(std::size_t size, const std::nothrow_t &) noexcept { return CountedAllocation(size); }
+void *operator new[](std::size_t size, const std::nothrow_t &) noexcept { return CountedAllocation(size); }
 void operator delete(void *block) noexcept { std::free(block); }
+void operator delete[](void *block) noexcept { std::free(block); }
 void operator delete(void *block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void *block, std::size_t) noexcept { std::free(block); }
+void operator delete(void *block, const std::nothrow_t &) noexcept { std::free(block); }
+void operator delete[](void *block, const std::nothrow_t &) noexcept { std::free(block); }
 
 namespace {
 

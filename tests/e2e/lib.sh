@@ -15,7 +15,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  for log in stdout stderr; do
+    [ -s "$workdir/$log.txt" ] && { echo "--- nimbrel $log:" >&2; tail -n 40 "$workdir/$log.txt" >&2; }
+  done
+  exit 1
+}
 
 # start_nimbrel [with-sprite|without-sprite]: starts the program in $workdir.
 start_nimbrel() {
