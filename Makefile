@@ -2,9 +2,11 @@
 # runs every test. Both install missing Debian packages first.
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-sanitize bench clean
+.PHONY: all deps build run test test-sanitize fuzz bench clean
 
 all: build
 
@@ -29,9 +31,19 @@ test-sanitize: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS)
 
+# The image loader under libFuzzer, with both sanitizers, for FUZZ_SECONDS.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug \
+	  -DNIMBREL_SANITIZE=ON -DNIMBREL_FUZZ=ON -DNIMBREL_BENCH=OFF
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target dib_fuzzer make_dib_corpus
+	rm -rf $(BUILD_FUZZ)/corpus && mkdir -p $(BUILD_FUZZ)/corpus
+	$(BUILD_FUZZ)/tests/make_dib_corpus $(BUILD_FUZZ)/corpus
+	$(BUILD_FUZZ)/tests/dib_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/corpus
+
 bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tests/with-xvfb.sh $(BUILD)/bench/frame_bench
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

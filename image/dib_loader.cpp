@@ -189,9 +189,12 @@ DibError ReadDibInfo(const unsigned char *file, std::size_t size, DibInfo &info)
         for (std::size_t i = 0; i < count; ++i) info.colors[4 * i + 3] = table[4 * i + 3];
 
     // Rows counted without their filler, as the format's default has it.
+    // Unsigned arithmetic: absurd dimensions wrap here and are refused later.
     if (info.sizeImage == 0) {
-        const std::int64_t rowBytes = (static_cast<std::int64_t>(info.bitCount) * info.width + 7) / 8;
-        const std::int64_t rows = info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
+        const std::uint64_t rowBytes =
+            (std::uint64_t{info.bitCount} * static_cast<std::uint32_t>(info.width) + 7) / 8;
+        const std::uint64_t rows = info.height < 0 ? 0u - static_cast<std::uint64_t>(info.height)
+                                                   : static_cast<std::uint64_t>(info.height);
         info.sizeImage = static_cast<std::uint32_t>(rowBytes * rows);
     }
     if (info.clrUsed == 0) info.clrUsed = static_cast<std::uint32_t>(count);
