@@ -9,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/sdl_platform.h"
+#include "image/texture.h"
+#include "tests/dib_builder.h"
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
@@ -192,6 +196,86 @@ TEST_F(GlTest, FramesAllocateNothing) {
     for (int frame = 0; frame < 10; ++frame) RenderFrame();
     countAllocations = false;
     EXPECT_EQ(allocations, 0);
+}
+
+// The texture step in a scratch working directory holding `sprite`.
+class GlTextureTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        char pattern[] = "/tmp/nimbrel-gl-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+        ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
+        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        messages.clear();
+    }
+    void TearDown() override {
+        glDeleteTextures(1, &gParticleTexture);
+        gParticleTexture = kNoTexture;
+        std::remove("particle3.bmp");
+        EXPECT_EQ(chdir(previous_), 0);
+        rmdir(dir_.c_str());
+        GlTest::TearDown();
+    }
+    static void WriteSprite(const DibSpec &spec) {
+        const std::vector<std::uint8_t> bytes = BuildDib(spec);
+        std::FILE *f = std::fopen("particle3.bmp", "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+    std::string dir_;
+    char previous_[4096] = {};
+};
+
+TEST_F(GlTextureTest, UploadedTextureReadsBackAsTheImage) {
+    // Two pixels wide: six-byte rows, which only byte alignment keeps intact.
+    const std::vector<std::uint8_t> rgb = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
+    DibSpec spec;
+    spec.width = spec.height = 2;
+    spec.pixels = StoredRows24(rgb, 2, 2);
+    WriteSprite(spec);
+    MakeParticleTexture();
+    EXPECT_TRUE(messages.empty());
+    ASSERT_NE(gParticleTexture, kNoTexture);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), gParticleTexture);
+
+    std::vector<std::uint8_t> back(12, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, back.data());
+    EXPECT_EQ(back, rgb);
+}
+
+TEST_F(GlTextureTest, SpriteAddsTexelTimesHalfTimesAlpha) {
+    DibSpec spec;
+    spec.width = spec.height = 8;
+    spec.pixels = StoredRows24(std::vector<std::uint8_t>(8 * 8 * 3, 200), 8, 8);
+    WriteSprite(spec);
+    MakeParticleTexture();
+    Place(0, 0.0f, 0.0f, -10.0f);
+    gParams.constantAlpha = 1.0f;
+    glBindTexture(GL_TEXTURE_2D, gParticleTexture);
+    DrawParticles(1);
+    EXPECT_NEAR(RedAt(400, 400), 100, 2);  // 200 x 0.5 x 1
+    glClear(GL_COLOR_BUFFER_BIT);
+    gParams.constantAlpha = 0.5f;
+    DrawParticles(1);
+    EXPECT_NEAR(RedAt(400, 400), 50, 2);
+}
+
+TEST_F(GlTextureTest, MissingSpriteIsReportedOnceAndLeavesTheNameUnset) {
+    MakeParticleTexture();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0], "Error: Failed to open DIB file ./particle3.bmp.\n");
+    EXPECT_EQ(gParticleTexture, kNoTexture);
+    // Drawn untextured, as a plain grey square.
+    Place(0, 0.0f, 0.0f, -10.0f);
+    glBindTexture(GL_TEXTURE_2D, gParticleTexture);
+    DrawParticles(1);
+    EXPECT_NEAR(RedAt(400, 400), 64, 1);
 }
 
 }  // namespace
