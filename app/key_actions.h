@@ -1,8 +1,47 @@
-// The key actions: what each key of the controls does when its key-down
-// is acted on.
+// The controls: one row per key, walked in a fixed order. Each row steps
+// one parameter up or down within a guard, toggles a fade mode, or saves a
+// screenshot.
 #pragma once
 
-// Acts on the first key, in the controls' fixed order, whose down flag is
-// set: clears that flag and runs its action. Always clears keyPending, so
-// at most one action runs per call.
+#include <array>
+#include <cstdint>
+
+#include "sim/parameters.h"
+
+enum class KeyOperation : std::uint8_t {
+    Add,         // value + step, when the guard holds
+    Subtract,    // value - step, when the guard holds
+    Toggle,      // the flag negated
+    Screenshot,  // "screenshot0.ppm", 800 x 800
+};
+
+enum class KeyGuard : std::uint8_t {
+    Always,
+    AtMost,   // the step is taken when the value is <= bound
+    AtLeast,  // ... when the value is >= bound
+};
+
+struct KeyAction {
+    std::uint8_t key;  // virtual-key code
+    KeyOperation operation;
+    KeyGuard guard;
+    float bound;
+    float step;
+    // The target: a float parameter, the particle count, or a flag.
+    float SimulationParameters::*value;
+    bool countsParticles;
+    bool SimulationParameters::*flag;
+};
+
+constexpr int kKeyActionCount = 29;
+extern const std::array<KeyAction, kKeyActionCount> kKeyActions;
+
+// Acts on the first row, in table order, whose key has its down flag set:
+// clears that flag and runs its action. Always clears keyPending, so at
+// most one action runs per call.
 void ApplyPendingKey();
+
+// What the screenshot row calls; tests replace it. nullptr restores
+// WriteScreenshot.
+using ScreenshotWriter = bool (*)(const char *path, int width, int height);
+void SetScreenshotWriter(ScreenshotWriter writer);

@@ -80,6 +80,8 @@ TEST_F(ShellTest, KeyIsActedOnOnlyInAPassWithoutWaitingMessages) {
     ASSERT_GE(frames.size(), 6u);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(frames[i].keyPending) << i;
     EXPECT_FALSE(frames[4].keyPending);
+    EXPECT_FALSE(gInput.keyDown['Q']);
+    EXPECT_EQ(gParams.driftSpeed, -5.5f);
 }
 
 TEST_F(ShellTest, KeyDownThenKeyUpInTheQueueProducesNoAction) {

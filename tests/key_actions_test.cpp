@@ -1,0 +1,182 @@
+// The controls: every key held from the start values, the dispatch order,
+// toggles, the particle count's limits and the screenshot row.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/key_actions.h"
+#include "app/window_messages.h"
+#include "sim/particles.h"
+#include "tests/sim_support.h"
+
+namespace {
+
+std::vector<std::string> screenshots;
+bool RecordScreenshot(const char *path, int width, int height) {
+    screenshots.push_back(std::string(path) + " " + std::to_string(width) + "x" + std::to_string(height));
+    return true;
+}
+
+class KeyActionsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        gParams = SimulationParameters{};
+        gInput = InputState{};
+        screenshots.clear();
+        SetScreenshotWriter(RecordScreenshot);
+    }
+    void TearDown() override {
+        SetScreenshotWriter(nullptr);
+        gParams = SimulationParameters{};
+        gInput = InputState{};
+    }
+    // One key-down message, then a loop pass with no message waiting.
+    static void Press(std::uint8_t key) {
+        HandleWindowMessage({MessageKind::KeyDown, key});
+        ApplyPendingKey();
+    }
+    // Presses until the value stops changing; returns the presses that changed it.
+    static int Hold(std::uint8_t key, const float &value) {
+        for (int presses = 0; presses < 1000; ++presses) {
+            const std::uint32_t before = FloatBits(value);
+            Press(key);
+            if (FloatBits(value) == before) return presses;
+        }
+        return -1;
+    }
+};
+
+bool SameParameters(const SimulationParameters &a, const SimulationParameters &b) {
+    return std::tie(a.driftSpeed, a.spreadY, a.spreadZ, a.turbulence, a.maxAge, a.damping,
+                    a.particleCount, a.batchCount, a.emitterRadius, a.emitterX, a.constantAlpha,
+                    a.pointSize, a.fadeOut, a.fadeIn, a.cameraDistance, a.spinAngle, a.yawAngle,
+                    a.pitchAngle) ==
+           std::tie(b.driftSpeed, b.spreadY, b.spreadZ, b.turbulence, b.maxAge, b.damping,
+                    b.particleCount, b.batchCount, b.emitterRadius, b.emitterX, b.constantAlpha,
+                    b.pointSize, b.fadeOut, b.fadeIn, b.cameraDistance, b.spinAngle, b.yawAngle,
+                    b.pitchAngle);
+}
+
+struct HeldKey {
+    std::uint8_t key;
+    float SimulationParameters::*value;
+    std::uint32_t endBits;
+    int presses;
+};
+
+TEST_F(KeyActionsTest, HoldingEachKeyEndsOneStepBeyondItsBound) {
+    using P = SimulationParameters;
+    const HeldKey keys[] = {
+        {'Q', &P::driftSpeed, 0xc1780000u, 21},      // -15.5
+        {'A', &P::driftSpeed, 0x3f800000u, 12},      // 1.0
+        {'W', &P::spreadY, 0x40833334u, 18},         // about 4.1
+        {'S', &P::spreadY, 0xc0833334u, 23},         // about -4.1
+        {'E', &P::spreadZ, 0x40833334u, 18},
+        {'D', &P::spreadZ, 0xc0833334u, 23},
+        {'R', &P::turbulence, 0x40000001u, 18},      // about 2.0000002
+        {'F', &P::turbulence, 0x3dcccccdu, 1},       // 0.1
+        {'Y', &P::maxAge, 0x41280000u, 15},          // 10.5
+        {'H', &P::maxAge, 0x00000000u, 6},           // 0.0
+        {'U', &P::damping, 0x40466665u, 7},          // about 3.1
+        {'J', &P::damping, 0xbe4cccd0u, 4},          // about -0.2
+        {'O', &P::constantAlpha, 0x3f800001u, 5},    // about 1.0000001
+        {'L', &P::constantAlpha, 0xbdcccccbu, 6},    // about -0.1
+        {'Z', &P::pointSize, 0x434a0000u, 43},       // 202
+        {'X', &P::pointSize, 0x40000000u, 7},        // 2
+        {'V', &P::emitterRadius, 0x3f800001u, 7},    // about 1.0000001
+        {'B', &P::emitterRadius, 0xbdcccccbu, 4},    // about -0.1
+        {0x70, &P::emitterX, 0x40c66664u, 6},        // F1: about 6.2
+        {0x71, &P::emitterX, 0xbe4cccbbu, 26},       // F2: about -0.2
+        {0x74, &P::cameraDistance, 0xc24a0000u, 81}, // F5: -50.5
+        {0x75, &P::cameraDistance, 0xbf000000u, 19}, // F6: -0.5
+    };
+    for (const HeldKey &held : keys) {
+        gParams = SimulationParameters{};
+        const int presses = Hold(held.key, gParams.*held.value);
+        EXPECT_EQ(FloatBits(gParams.*held.value), held.endBits) << "key " << int(held.key);
+        EXPECT_EQ(presses, held.presses) << "key " << int(held.key);
+    }
+}
+
+TEST_F(KeyActionsTest, EveryOtherParameterIsLeftAlone) {
+    Press('W');
+    SimulationParameters expected;
+    expected.spreadY = gParams.spreadY;
+    EXPECT_TRUE(SameParameters(gParams, expected));
+}
+
+TEST_F(KeyActionsTest, FirstFlaggedKeyInTableOrderWinsAndTheOtherWaits) {
+    HandleWindowMessage({MessageKind::KeyDown, 'A'});
+    HandleWindowMessage({MessageKind::KeyDown, 'Q'});
+    ApplyPendingKey();
+    EXPECT_EQ(gParams.driftSpeed, -5.5f);  // Q comes first in the table
+    EXPECT_TRUE(gInput.keyDown['A']);
+    EXPECT_FALSE(gInput.keyPending);
+    ApplyPendingKey();  // the next dispatch: A acts
+    EXPECT_EQ(gParams.driftSpeed, -5.0f);
+    EXPECT_FALSE(gInput.keyDown['A']);
+}
+
+TEST_F(KeyActionsTest, UnlistedKeyOnlyClearsThePendingFlag) {
+    Press('P');
+    EXPECT_FALSE(gInput.keyPending);
+    EXPECT_TRUE(gInput.keyDown['P']);
+    SimulationParameters start;
+    EXPECT_TRUE(SameParameters(gParams, start));
+}
+
+TEST_F(KeyActionsTest, FadeTogglesWithFadeInBothOn) {
+    Press('C');
+    EXPECT_TRUE(gParams.fadeOut);
+    Press('M');
+    EXPECT_TRUE(gParams.fadeIn);
+    EXPECT_TRUE(gParams.fadeOut);
+    Press('C');
+    Press('M');
+    EXPECT_FALSE(gParams.fadeOut);
+    EXPECT_FALSE(gParams.fadeIn);
+}
+
+TEST_F(KeyActionsTest, ParticleCountStaysInsideThePool) {
+    SetParticleCount(2000);
+    Press('K');
+    EXPECT_EQ(gParams.particleCount, 0);
+    EXPECT_EQ(gParams.batchCount, 0);
+    Press('K');
+    EXPECT_EQ(gParams.particleCount, 0);
+
+    gParams = SimulationParameters{};
+    int presses = 0;
+    for (; gParams.particleCount < 100000 && presses < 100; ++presses) Press('I');
+    EXPECT_EQ(presses, 48);
+    EXPECT_EQ(gParams.particleCount, 100000);  // not 102000
+    EXPECT_EQ(gParams.batchCount, 100);
+    Press('I');
+    EXPECT_EQ(gParams.particleCount, 100000);
+    Press('K');
+    EXPECT_EQ(gParams.particleCount, 98000);
+    EXPECT_EQ(gParams.batchCount, 98);
+}
+
+TEST_F(KeyActionsTest, SpinHasNoBound) {
+    for (int i = 0; i < 200; ++i) Press(0x76);  // F7
+    EXPECT_EQ(gParams.spinAngle, 1000.0f);
+    for (int i = 0; i < 400; ++i) Press(0x77);  // F8
+    EXPECT_EQ(gParams.spinAngle, -1000.0f);
+}
+
+TEST_F(KeyActionsTest, TabSavesTheScreenshotEveryTime) {
+    Press(0x09);
+    Press(0x09);
+    ASSERT_EQ(screenshots.size(), 2u);
+    EXPECT_EQ(screenshots[0], "screenshot0.ppm 800x800");
+}
+
+TEST_F(KeyActionsTest, TableHoldsEachKeyOnce) {
+    std::array<int, 256> seen{};
+    for (const KeyAction &row : kKeyActions) EXPECT_EQ(++seen[row.key], 1) << int(row.key);
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// The PPM writer: row order, the exact header, the size, and failures that
+// leave the old file alone.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "render/ppm_writer.h"
+
+namespace {
+
+class PpmWriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/nimbrel-ppm-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { ASSERT_EQ(std::system(("rm -rf " + dir_).c_str()), 0); }
+
+    static std::string Read(const std::string &path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    // WritePpm with the standard output captured.
+    static bool Write(const std::string &path, const std::vector<unsigned char> &rgba, int w, int h,
+                      std::string &printed) {
+        testing::internal::CaptureStdout();
+        const bool ok = WritePpm(path.c_str(), rgba.data(), w, h);
+        printed = testing::internal::GetCapturedStdout();
+        return ok;
+    }
+    int FilesInDir() const {
+        return std::stoi(Capture("ls -A " + dir_ + " | wc -l"));
+    }
+    static std::string Capture(const std::string &command) {
+        std::string out;
+        if (std::FILE *pipe = popen(command.c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
+            pclose(pipe);
+        }
+        return out;
+    }
+    std::string dir_;
+};
+
+TEST_F(PpmWriterTest, TwoByTwoIsWrittenTopRowFirstWithoutAlpha) {
+    // Bottom row A, B; top row C, D.
+    const std::vector<unsigned char> rgba = {'A', 'a', '1', 0xFF, 'B', 'b', '2', 0xFF,
+                                             'C', 'c', '3', 0xFF, 'D', 'd', '4', 0xFF};
+    std::string printed;
+    const std::string path = dir_ + "/small.ppm";
+    ASSERT_TRUE(Write(path, rgba, 2, 2, printed));
+    EXPECT_EQ(Read(path), std::string("P6\n# CREATOR: glReadPixel()\n2 2\n255\nCc3Dd4Aa1Bb2"));
+    EXPECT_EQ(printed, "wrote file (2 x 2 pixels, 12 bytes)\n");
+}
+
+TEST_F(PpmWriterTest, ScreenSizedFileHasTheFortyByteHeader) {
+    const std::vector<unsigned char> rgba(800 * 800 * 4, 7);
+    std::string printed;
+    const std::string path = dir_ + "/screenshot0.ppm";
+    ASSERT_TRUE(Write(path, rgba, 800, 800, printed));
+    const std::string file = Read(path);
+    EXPECT_EQ(file.size(), 1920000u + 40u);
+    EXPECT_EQ(file.substr(0, 40), "P6\n# CREATOR: glReadPixel()\n800 800\n255\n");
+    EXPECT_EQ(printed, "wrote file (800 x 800 pixels, 1920000 bytes)\n");
+    EXPECT_EQ(FilesInDir(), 1);  // nothing left beside it
+
+    // A second write replaces the first.
+    const std::vector<unsigned char> other(800 * 800 * 4, 9);
+    ASSERT_TRUE(Write(path, other, 800, 800, printed));
+    EXPECT_EQ(Read(path)[40], 9);
+    EXPECT_EQ(FilesInDir(), 1);
+
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_NE(status.st_mode & S_IRGRP, 0u) << "readable like any new file";
+}
+
+TEST_F(PpmWriterTest, UnopenablePathWarnsAndReturnsFalse) {
+    std::string printed;
+    const std::string path = dir_ + "/missing/screenshot0.ppm";
+    EXPECT_FALSE(Write(path, std::vector<unsigned char>(16), 2, 2, printed));
+    EXPECT_EQ(printed, "Warning: cannot open " + path + "\n");
+}
+
+TEST_F(PpmWriterTest, FailedWriteKeepsTheOldFile) {
+    const std::string path = dir_ + "/screenshot0.ppm";
+    std::string printed;
+    ASSERT_TRUE(Write(path, std::vector<unsigned char>(16, 1), 2, 2, printed));
+    const std::string before = Read(path);
+
+    // A file size limit makes the block write come up short.
+    const std::vector<unsigned char> big(800 * 800 * 4, 2);
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = saved;
+    limited.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const bool written = Write(path, big, 800, 800, printed);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(printed, "Warning: cannot write " + path + "\n");
+    EXPECT_EQ(Read(path), before);
+    EXPECT_EQ(FilesInDir(), 1);  // the unfinished file is gone
+}
+
+TEST_F(PpmWriterTest, NegativeSizeIsRefused) {
+    std::string printed;
+    EXPECT_FALSE(Write(dir_ + "/bad.ppm", {}, -1, 5, printed));
+    EXPECT_EQ(FilesInDir(), 0);
+}
+
+}  // namespace
