@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct DibSpec {
+struct DibLayout {
     std::uint32_t headerSize = 40;  // 12, 40, or anything to test refusal
     std::int32_t width = 1;
     std::int32_t height = 1;
@@ -29,42 +29,42 @@ inline void Put32(std::vector<std::uint8_t> &out, std::uint32_t value) {
     Put16(out, value >> 16);
 }
 
-inline std::vector<std::uint8_t> BuildDib(const DibSpec &spec) {
+inline std::vector<std::uint8_t> BuildDib(const DibLayout &layout) {
     std::vector<std::uint8_t> header;
-    Put32(header, spec.headerSize);
-    if (spec.headerSize == 12) {
-        Put16(header, static_cast<unsigned>(spec.width));
-        Put16(header, static_cast<unsigned>(spec.height));
+    Put32(header, layout.headerSize);
+    if (layout.headerSize == 12) {
+        Put16(header, static_cast<unsigned>(layout.width));
+        Put16(header, static_cast<unsigned>(layout.height));
         Put16(header, 1);
-        Put16(header, spec.bitCount);
+        Put16(header, layout.bitCount);
     } else {
-        Put32(header, static_cast<std::uint32_t>(spec.width));
-        Put32(header, static_cast<std::uint32_t>(spec.height));
+        Put32(header, static_cast<std::uint32_t>(layout.width));
+        Put32(header, static_cast<std::uint32_t>(layout.height));
         Put16(header, 1);
-        Put16(header, spec.bitCount);
-        Put32(header, spec.compression);
-        Put32(header, spec.sizeImage);
+        Put16(header, layout.bitCount);
+        Put32(header, layout.compression);
+        Put32(header, layout.sizeImage);
         Put32(header, 2835);
         Put32(header, 2835);
-        Put32(header, spec.clrUsed);
+        Put32(header, layout.clrUsed);
         Put32(header, 0);
         // Larger claimed sizes get at most 256 bytes of header behind them.
-        const std::size_t claimed = spec.headerSize < 40 ? 40 : spec.headerSize;
+        const std::size_t claimed = layout.headerSize < 40 ? 40 : layout.headerSize;
         header.resize(claimed < 256 ? claimed : 256, 0);
     }
     std::vector<std::uint8_t> file;
-    const std::size_t offset = (spec.fileHeader ? 14 : 0) + header.size() + spec.table.size() + spec.gap;
-    if (spec.fileHeader) {
+    const std::size_t offset = (layout.fileHeader ? 14 : 0) + header.size() + layout.table.size() + layout.gap;
+    if (layout.fileHeader) {
         file.push_back('B');
         file.push_back('M');
-        Put32(file, static_cast<std::uint32_t>(offset + spec.pixels.size()));
+        Put32(file, static_cast<std::uint32_t>(offset + layout.pixels.size()));
         Put32(file, 0);
         Put32(file, static_cast<std::uint32_t>(offset));
     }
     file.insert(file.end(), header.begin(), header.end());
-    file.insert(file.end(), spec.table.begin(), spec.table.end());
-    file.insert(file.end(), spec.gap, 0xEE);
-    file.insert(file.end(), spec.pixels.begin(), spec.pixels.end());
+    file.insert(file.end(), layout.table.begin(), layout.table.end());
+    file.insert(file.end(), layout.gap, 0xEE);
+    file.insert(file.end(), layout.pixels.begin(), layout.pixels.end());
     return file;
 }
 

@@ -3,8 +3,6 @@
 // and bad input, each failure with its one message.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,6 +10,7 @@
 #include "image/dib_loader.h"
 #include "render/user_message.h"
 #include "tests/dib_builder.h"
+#include "tests/scratch_dir.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ void Record(MessageStyle style, const char *caption, const char *text) {
 
 // A picture stored at some depth, with the colours the loader must return.
 struct Encoded {
-    DibSpec spec;
+    DibLayout layout;
     std::vector<std::uint8_t> expected;  // packed red-green-blue, bottom row first
 };
 
@@ -34,22 +33,22 @@ struct Encoded {
 // `headerSize` bytes; palette depths use a table of distinct colours.
 Encoded Encode(std::uint32_t headerSize, int width, int height, std::uint16_t bitCount) {
     Encoded e;
-    e.spec.headerSize = headerSize;
-    e.spec.width = width;
-    e.spec.height = height;
-    e.spec.bitCount = bitCount;
+    e.layout.headerSize = headerSize;
+    e.layout.width = width;
+    e.layout.height = height;
+    e.layout.bitCount = bitCount;
     const std::size_t stride = (static_cast<std::size_t>(bitCount) * width + 31) / 32 * 4;
-    e.spec.pixels.assign(stride * height, 0);
+    e.layout.pixels.assign(stride * height, 0);
     const int entries = bitCount <= 8 ? 1 << bitCount : 0;
     for (int i = 0; i < entries; ++i) {
         const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(i * 7 + 1), static_cast<std::uint8_t>(255 - i),
                                      static_cast<std::uint8_t>(i * 13 + 5)};
-        e.spec.table.insert(e.spec.table.end(), bgr, bgr + 3);
-        if (headerSize != 12) e.spec.table.push_back(0);
+        e.layout.table.insert(e.layout.table.end(), bgr, bgr + 3);
+        if (headerSize != 12) e.layout.table.push_back(0);
     }
     const std::size_t entrySize = headerSize == 12 ? 3 : 4;
     for (int r = 0; r < height; ++r) {
-        std::uint8_t *row = &e.spec.pixels[r * stride];
+        std::uint8_t *row = &e.layout.pixels[r * stride];
         for (int x = 0; x < width; ++x) {
             const unsigned seed = static_cast<unsigned>(r * 31 + x * 17 + 3);
             std::uint8_t rgb[3];
@@ -58,7 +57,7 @@ Encoded Encode(std::uint32_t headerSize, int width, int height, std::uint16_t bi
                 if (bitCount == 1) row[x / 8] |= static_cast<std::uint8_t>(index << (7 - x % 8));
                 if (bitCount == 4) row[x / 2] |= static_cast<std::uint8_t>(index << (x % 2 ? 0 : 4));
                 if (bitCount == 8) row[x] = static_cast<std::uint8_t>(index);
-                for (int c = 0; c < 3; ++c) rgb[c] = e.spec.table[index * entrySize + (2 - c)];
+                for (int c = 0; c < 3; ++c) rgb[c] = e.layout.table[index * entrySize + (2 - c)];
             } else if (bitCount == 16) {
                 const unsigned c5[3] = {seed % 32, (seed / 3) % 32, (seed * 5) % 32};
                 const unsigned v = (c5[0] << 10) | (c5[1] << 5) | c5[2];
@@ -119,25 +118,25 @@ TEST_F(DibLoaderTest, EveryDepthThroughBothHeadersWithAndWithoutFileHeader) {
                 SCOPED_TRACE(testing::Message() << headerSize << "-byte header, " << bits
                                                 << " bits, file header " << fileHeader);
                 Encoded e = Encode(headerSize, 13, 5, bits);
-                e.spec.fileHeader = fileHeader;
-                EXPECT_EQ(Decode(BuildDib(e.spec), 13, 5), e.expected);
+                e.layout.fileHeader = fileHeader;
+                EXPECT_EQ(Decode(BuildDib(e.layout), 13, 5), e.expected);
             }
 }
 
 TEST_F(DibLoaderTest, WidthsFourToSevenSkipTheRowFiller) {
     for (int width = 4; width <= 7; ++width) {
         Encoded e = Encode(40, width, 3, 24);
-        ASSERT_EQ(e.spec.pixels.size(), static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * 3));
-        EXPECT_EQ(Decode(BuildDib(e.spec), width, 3), e.expected) << width;
+        ASSERT_EQ(e.layout.pixels.size(), static_cast<std::size_t>((width * 3 + 3) / 4 * 4 * 3));
+        EXPECT_EQ(Decode(BuildDib(e.layout), width, 3), e.expected) << width;
     }
 }
 
 TEST_F(DibLoaderTest, TwoByTwoComesBackRedGreenBlueBottomRowFirst) {
-    DibSpec spec;
-    spec.width = spec.height = 2;
+    DibLayout layout;
+    layout.width = layout.height = 2;
     // Bottom row: A, B; top row: C, D; each stored blue, green, red.
-    spec.pixels = {3, 2, 1, 6, 5, 4, 0, 0, 9, 8, 7, 12, 11, 10, 0, 0};
-    EXPECT_EQ(Decode(BuildDib(spec), 2, 2),
+    layout.pixels = {3, 2, 1, 6, 5, 4, 0, 0, 9, 8, 7, 12, 11, 10, 0, 0};
+    EXPECT_EQ(Decode(BuildDib(layout), 2, 2),
               (std::vector<std::uint8_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
@@ -147,25 +146,25 @@ TEST_F(DibLoaderTest, TopDownImageArrivesBottomRowFirstWithPositiveHeight) {
     const std::size_t stride = 16;
     std::vector<std::uint8_t> flipped;
     for (int r = 3; r >= 0; --r)
-        flipped.insert(flipped.end(), e.spec.pixels.begin() + r * stride,
-                       e.spec.pixels.begin() + (r + 1) * stride);
-    e.spec.pixels = flipped;
-    e.spec.height = -4;
-    EXPECT_EQ(Decode(BuildDib(e.spec), 5, 4), e.expected);
+        flipped.insert(flipped.end(), e.layout.pixels.begin() + r * stride,
+                       e.layout.pixels.begin() + (r + 1) * stride);
+    e.layout.pixels = flipped;
+    e.layout.height = -4;
+    EXPECT_EQ(Decode(BuildDib(e.layout), 5, 4), e.expected);
 }
 
 TEST_F(DibLoaderTest, PixelDataComesFromTheStoredOffset) {
     Encoded e = Encode(40, 6, 2, 8);
-    e.spec.gap = 37;  // the offset lies beyond the end of the table
-    EXPECT_EQ(Decode(BuildDib(e.spec), 6, 2), e.expected);
+    e.layout.gap = 37;  // the offset lies beyond the end of the table
+    EXPECT_EQ(Decode(BuildDib(e.layout), 6, 2), e.expected);
 }
 
 TEST_F(DibLoaderTest, WorkingHeaderTakesTheCountsAndOffsetsOfEachKind) {
     DibInfo info;
     // Bare info header, 8 bits, biClrUsed 0: 256 entries, pixels at 1064.
     Encoded e8 = Encode(40, 4, 1, 8);
-    e8.spec.fileHeader = false;
-    std::vector<std::uint8_t> file = BuildDib(e8.spec);
+    e8.layout.fileHeader = false;
+    std::vector<std::uint8_t> file = BuildDib(e8.layout);
     ASSERT_EQ(ReadDibInfo(file.data(), file.size(), info), DibError::None);
     EXPECT_EQ(info.colors.size(), 256u * 4);
     EXPECT_EQ(info.clrUsed, 256u);
@@ -173,34 +172,34 @@ TEST_F(DibLoaderTest, WorkingHeaderTakesTheCountsAndOffsetsOfEachKind) {
 
     // Bare core header, 4 bits: 16 entries widened, pixels at 60.
     Encoded e4 = Encode(12, 4, 1, 4);
-    e4.spec.fileHeader = false;
-    file = BuildDib(e4.spec);
+    e4.layout.fileHeader = false;
+    file = BuildDib(e4.layout);
     info = DibInfo{};
     ASSERT_EQ(ReadDibInfo(file.data(), file.size(), info), DibError::None);
     EXPECT_EQ(info.clrUsed, 16u);
     EXPECT_EQ(info.clrImportant, 16u);
     EXPECT_EQ(info.pixelOffset, 60u);
     EXPECT_EQ(info.colors[4 * 15 + 3], 0u);
-    EXPECT_EQ(info.colors[4 * 15 + 2], e4.spec.table[3 * 15 + 2]);
+    EXPECT_EQ(info.colors[4 * 15 + 2], e4.layout.table[3 * 15 + 2]);
 
     // 24 bits with biClrUsed 16: the 16 entries are copied, pixels at 104.
-    DibSpec spec;
-    spec.fileHeader = false;
-    spec.width = 5;
-    spec.height = 3;
-    spec.clrUsed = 16;
-    spec.table.assign(64, 0x11);
-    spec.pixels.assign(48, 0);
-    file = BuildDib(spec);
+    DibLayout layout;
+    layout.fileHeader = false;
+    layout.width = 5;
+    layout.height = 3;
+    layout.clrUsed = 16;
+    layout.table.assign(64, 0x11);
+    layout.pixels.assign(48, 0);
+    file = BuildDib(layout);
     info = DibInfo{};
     ASSERT_EQ(ReadDibInfo(file.data(), file.size(), info), DibError::None);
     EXPECT_EQ(info.colors.size(), 64u);
     EXPECT_EQ(info.pixelOffset, 104u);
 
     // 24 bits, biClrUsed and biSizeImage 0: no table, rows without filler.
-    spec.clrUsed = 0;
-    spec.table.clear();
-    file = BuildDib(spec);
+    layout.clrUsed = 0;
+    layout.table.clear();
+    file = BuildDib(layout);
     info = DibInfo{};
     ASSERT_EQ(ReadDibInfo(file.data(), file.size(), info), DibError::None);
     EXPECT_TRUE(info.colors.empty());
@@ -210,14 +209,14 @@ TEST_F(DibLoaderTest, WorkingHeaderTakesTheCountsAndOffsetsOfEachKind) {
 
 TEST_F(DibLoaderTest, ColorCountRules) {
     std::vector<std::uint8_t> core = BuildDib([] {
-        DibSpec s;
+        DibLayout s;
         s.headerSize = 12;
         s.bitCount = 8;
         s.fileHeader = false;
         return s;
     }());
     EXPECT_EQ(DibColorCount(core.data()), 256);
-    DibSpec info;
+    DibLayout info;
     info.fileHeader = false;
     for (auto [bits, count] : {std::pair{1, 2}, {4, 16}, {8, 256}, {16, 0}, {24, 0}, {32, 0}, {2, 0}}) {
         info.bitCount = static_cast<std::uint16_t>(bits);
@@ -230,16 +229,16 @@ TEST_F(DibLoaderTest, ColorCountRules) {
 
 TEST_F(DibLoaderTest, OtherHeaderSizesAreUnknown) {
     for (std::uint32_t size : {0u, 16u, 64u, 108u, 124u, 0xFFFFFFFFu}) {
-        DibSpec spec;
-        spec.headerSize = size;
-        spec.pixels.assign(4, 0);
-        ExpectRefused(BuildDib(spec), "Unknown DIB file format.");
+        DibLayout layout;
+        layout.headerSize = size;
+        layout.pixels.assign(4, 0);
+        ExpectRefused(BuildDib(layout), "Unknown DIB file format.");
     }
 }
 
 TEST_F(DibLoaderTest, TruncatedFilesAreRefused) {
     Encoded e = Encode(40, 8, 8, 8);
-    const std::vector<std::uint8_t> whole = BuildDib(e.spec);
+    const std::vector<std::uint8_t> whole = BuildDib(e.layout);
     // Cut inside the file header, the info header, the table and the pixels.
     for (std::size_t cut : {std::size_t{1}, std::size_t{10}, std::size_t{20}, std::size_t{53}})
         ExpectRefused({whole.begin(), whole.begin() + cut}, "Unknown DIB file format.");
@@ -247,15 +246,15 @@ TEST_F(DibLoaderTest, TruncatedFilesAreRefused) {
         ExpectRefused({whole.begin(), whole.begin() + cut}, "Image file conversion error.");
 
     Encoded core = Encode(12, 8, 8, 4);
-    core.spec.fileHeader = false;
-    const std::vector<std::uint8_t> bare = BuildDib(core.spec);
+    core.layout.fileHeader = false;
+    const std::vector<std::uint8_t> bare = BuildDib(core.layout);
     ExpectRefused({bare.begin(), bare.begin() + 11}, "Unknown DIB file format.");
     ExpectRefused({bare.begin(), bare.begin() + 12 + 47}, "Image file conversion error.");
 }
 
 TEST_F(DibLoaderTest, OffsetBeyondTheEndIsRefused) {
     Encoded e = Encode(40, 4, 4, 24);
-    std::vector<std::uint8_t> file = BuildDib(e.spec);
+    std::vector<std::uint8_t> file = BuildDib(e.layout);
     for (std::uint32_t offset : {static_cast<std::uint32_t>(file.size()), 0xFFFFFFF0u}) {
         file[10] = static_cast<std::uint8_t>(offset);
         file[11] = static_cast<std::uint8_t>(offset >> 8);
@@ -268,39 +267,39 @@ TEST_F(DibLoaderTest, OffsetBeyondTheEndIsRefused) {
 TEST_F(DibLoaderTest, HugeDimensionsAreRefusedWithoutAllocating) {
     for (auto [width, height] : {std::pair{0x7FFFFFFF, 1}, {1, 0x7FFFFFFF}, {16384, 16384},
                                  {1, static_cast<int>(0x80000000u)}}) {
-        DibSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.pixels.assign(64, 0);
-        ExpectRefused(BuildDib(spec), "Out of memory.");
+        DibLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.pixels.assign(64, 0);
+        ExpectRefused(BuildDib(layout), "Out of memory.");
     }
 }
 
 TEST_F(DibLoaderTest, UnconvertibleDataIsAConversionError) {
-    auto refuse = [](DibSpec spec) { ExpectRefused(BuildDib(spec), "Image file conversion error."); };
-    DibSpec spec;
-    spec.width = spec.height = 2;
-    spec.pixels.assign(16, 0);
+    auto refuse = [](DibLayout layout) { ExpectRefused(BuildDib(layout), "Image file conversion error."); };
+    DibLayout layout;
+    layout.width = layout.height = 2;
+    layout.pixels.assign(16, 0);
     for (std::uint32_t compression : {1u, 2u, 3u, 4u, 5u}) {  // run-length, masks, embedded
-        DibSpec c = spec;
+        DibLayout c = layout;
         c.compression = compression;
         refuse(c);
     }
-    DibSpec twoBits = spec;
+    DibLayout twoBits = layout;
     twoBits.bitCount = 2;
     refuse(twoBits);
-    DibSpec empty = spec;
+    DibLayout empty = layout;
     empty.width = 0;
     refuse(empty);
-    DibSpec flat = spec;
+    DibLayout flat = layout;
     flat.height = 0;
     refuse(flat);
-    DibSpec negativeWidth = spec;
+    DibLayout negativeWidth = layout;
     negativeWidth.width = -2;
     refuse(negativeWidth);
 
     // An 8-bit image with a 2-entry table and an index beyond it.
-    DibSpec indexed = spec;
+    DibLayout indexed = layout;
     indexed.bitCount = 8;
     indexed.clrUsed = 2;
     indexed.table.assign(8, 0x40);
@@ -315,16 +314,9 @@ class DibFileTest : public DibLoaderTest {
 protected:
     void SetUp() override {
         DibLoaderTest::SetUp();
-        char pattern[] = "/tmp/nimbrel-dib-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.Ok());
     }
-    void TearDown() override {
-        std::remove(Path().c_str());
-        rmdir(dir_.c_str());
-        DibLoaderTest::TearDown();
-    }
-    std::string Path() const { return dir_ + "/picture.bmp"; }
+    std::string Path() const { return scratch_.File("picture.bmp"); }
     void Write(const std::vector<std::uint8_t> &bytes) const {
         std::FILE *f = std::fopen(Path().c_str(), "wb");
         ASSERT_NE(f, nullptr);
@@ -338,12 +330,12 @@ protected:
         EXPECT_EQ(shown[0].text, "Failed to open DIB file " + path + ".\n");
         EXPECT_EQ(shown[0].caption, "Error");
     }
-    std::string dir_;
+    ScratchDir scratch_;
 };
 
 TEST_F(DibFileTest, LoadsAFileInPlace) {
     Encoded e = Encode(40, 7, 3, 24);
-    Write(BuildDib(e.spec));
+    Write(BuildDib(e.layout));
     ImageRecord *image = LoadDibImage(Path().c_str());
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(shown.empty());
@@ -355,7 +347,7 @@ TEST_F(DibFileTest, MissingEmptyAndDirectoryPathsGiveTheOpenFailure) {
     ExpectOpenFailure(Path());  // not written yet
     Write({});
     ExpectOpenFailure(Path());
-    ExpectOpenFailure(dir_);
+    ExpectOpenFailure(scratch_.Path());
 }
 
 TEST_F(DibFileTest, LongPathIsCutToTheMessageBuffer) {

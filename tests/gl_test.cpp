@@ -14,6 +14,7 @@
 #include "app/sdl_platform.h"
 #include "image/texture.h"
 #include "tests/dib_builder.h"
+#include "tests/scratch_dir.h"
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
@@ -203,39 +204,35 @@ class GlTextureTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        char pattern[] = "/tmp/nimbrel-gl-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.Ok());
         ASSERT_NE(getcwd(previous_, sizeof previous_), nullptr);
-        ASSERT_EQ(chdir(dir_.c_str()), 0);
+        ASSERT_EQ(chdir(scratch_.Path().c_str()), 0);
         messages.clear();
     }
     void TearDown() override {
         glDeleteTextures(1, &gParticleTexture);
         gParticleTexture = kNoTexture;
-        std::remove("particle3.bmp");
         EXPECT_EQ(chdir(previous_), 0);
-        rmdir(dir_.c_str());
         GlTest::TearDown();
     }
-    static void WriteSprite(const DibSpec &spec) {
-        const std::vector<std::uint8_t> bytes = BuildDib(spec);
+    static void WriteSprite(const DibLayout &layout) {
+        const std::vector<std::uint8_t> bytes = BuildDib(layout);
         std::FILE *f = std::fopen("particle3.bmp", "wb");
         ASSERT_NE(f, nullptr);
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
-    std::string dir_;
+    ScratchDir scratch_;
     char previous_[4096] = {};
 };
 
 TEST_F(GlTextureTest, UploadedTextureReadsBackAsTheImage) {
     // Two pixels wide: six-byte rows, which only byte alignment keeps intact.
     const std::vector<std::uint8_t> rgb = {10, 20, 30, 40, 50, 60, 70, 80, 90, 100, 110, 120};
-    DibSpec spec;
-    spec.width = spec.height = 2;
-    spec.pixels = StoredRows24(rgb, 2, 2);
-    WriteSprite(spec);
+    DibLayout layout;
+    layout.width = layout.height = 2;
+    layout.pixels = StoredRows24(rgb, 2, 2);
+    WriteSprite(layout);
     MakeParticleTexture();
     EXPECT_TRUE(messages.empty());
     ASSERT_NE(gParticleTexture, kNoTexture);
@@ -250,10 +247,10 @@ TEST_F(GlTextureTest, UploadedTextureReadsBackAsTheImage) {
 }
 
 TEST_F(GlTextureTest, SpriteAddsTexelTimesHalfTimesAlpha) {
-    DibSpec spec;
-    spec.width = spec.height = 8;
-    spec.pixels = StoredRows24(std::vector<std::uint8_t>(8 * 8 * 3, 200), 8, 8);
-    WriteSprite(spec);
+    DibLayout layout;
+    layout.width = layout.height = 8;
+    layout.pixels = StoredRows24(std::vector<std::uint8_t>(8 * 8 * 3, 200), 8, 8);
+    WriteSprite(layout);
     MakeParticleTexture();
     Place(0, 0.0f, 0.0f, -10.0f);
     gParams.constantAlpha = 1.0f;

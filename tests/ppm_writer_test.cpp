@@ -8,23 +8,23 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "render/ppm_writer.h"
+#include "tests/scratch_dir.h"
 
 namespace {
 
 class PpmWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        char pattern[] = "/tmp/nimbrel-ppm-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        ASSERT_TRUE(scratch_.Ok());
+        dir_ = scratch_.Path();
     }
-    void TearDown() override { ASSERT_EQ(std::system(("rm -rf " + dir_).c_str()), 0); }
 
     static std::string Read(const std::string &path) {
         std::ifstream in(path, std::ios::binary);
@@ -39,17 +39,10 @@ protected:
         return ok;
     }
     int FilesInDir() const {
-        return std::stoi(Capture("ls -A " + dir_ + " | wc -l"));
+        return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir_),
+                                              std::filesystem::directory_iterator()));
     }
-    static std::string Capture(const std::string &command) {
-        std::string out;
-        if (std::FILE *pipe = popen(command.c_str(), "r")) {
-            char buffer[256];
-            while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-            pclose(pipe);
-        }
-        return out;
-    }
+    ScratchDir scratch_;
     std::string dir_;
 };
 

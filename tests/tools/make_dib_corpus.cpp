@@ -28,30 +28,30 @@ int main(int argc, char **argv) {
     for (std::uint32_t headerSize : {12u, 40u}) {
         for (std::uint16_t bits : {1, 4, 8, 16, 24, 32}) {
             for (bool fileHeader : {true, false}) {
-                DibSpec spec;
-                spec.headerSize = headerSize;
-                spec.bitCount = bits;
-                spec.width = 5;
-                spec.height = 3;
-                spec.fileHeader = fileHeader;
+                DibLayout layout;
+                layout.headerSize = headerSize;
+                layout.bitCount = bits;
+                layout.width = 5;
+                layout.height = 3;
+                layout.fileHeader = fileHeader;
                 const int entries = bits <= 8 ? 1 << bits : 0;
-                spec.table.assign(static_cast<std::size_t>(entries) * (headerSize == 12 ? 3 : 4), 0x5A);
-                spec.pixels.assign((static_cast<std::size_t>(bits) * 5 + 31) / 32 * 4 * 3, 0x01);
+                layout.table.assign(static_cast<std::size_t>(entries) * (headerSize == 12 ? 3 : 4), 0x5A);
+                layout.pixels.assign((static_cast<std::size_t>(bits) * 5 + 31) / 32 * 4 * 3, 0x01);
                 ok &= Save(dir, "h" + std::to_string(headerSize) + "-b" + std::to_string(bits) +
                                     (fileHeader ? "-bm" : "-bare") + ".bmp",
-                           BuildDib(spec));
+                           BuildDib(layout));
             }
         }
     }
-    DibSpec topDown;
+    DibLayout topDown;
     topDown.width = 4;
     topDown.height = -2;
     topDown.pixels.assign(24, 0x80);
     ok &= Save(dir, "top-down.bmp", BuildDib(topDown));
-    DibSpec unknown;
+    DibLayout unknown;
     unknown.headerSize = 108;
     ok &= Save(dir, "unknown-header.bmp", BuildDib(unknown));
-    DibSpec runLength;
+    DibLayout runLength;
     runLength.bitCount = 8;
     runLength.compression = 1;
     runLength.table.assign(1024, 0);
