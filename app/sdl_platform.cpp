@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -91,6 +92,14 @@ bool Translate(const SDL_Event &event, WindowMessage &message) {
 bool OpenMainWindow() {
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
         std::fprintf(stderr, "Nimbrel: cannot start the window system: %s\n", SDL_GetError());
+        return false;
+    }
+    // Without a display SDL falls back to drawing nowhere; a window nobody
+    // can see or close is no use.
+    const char *driver = SDL_GetCurrentVideoDriver();
+    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+        std::fprintf(stderr, "Nimbrel: cannot start the window system: no display (set DISPLAY)\n");
+        SDL_Quit();
         return false;
     }
     // A fixed-function context: double-buffered RGBA, at least 16 colour

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake g++ clang make pkg-config
+  cmake g++ clang libclang-rt-14-dev make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libx11-dev xvfb xauth xdotool x11-utils imagemagick

@@ -25,4 +25,8 @@ sleep 0.5
 kill -TERM "$nimbrel_pid"
 wait_exit 20
 [ "$exit_code" = 0 ] || fail "exit code $exit_code after SIGTERM"
+# Without a display no window can be made: the reason, and exit code 1.
+(cd "$workdir" && env -u DISPLAY "$NIMBREL" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") && code=0 || code=$?
+[ "$code" = 1 ] || fail "exit code $code without a display"
+grep -q "Nimbrel: cannot" "$workdir/stderr.txt" || fail "no reason given without a display"
 echo "PASS"
