@@ -17,6 +17,12 @@ done
 [ -s "$scratch/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 
 export DISPLAY=":$(head -n 1 "$scratch/display")"
+# Ready only once a client can talk to it.
+for _ in $(seq 100); do
+  xdpyinfo >/dev/null 2>&1 && break
+  sleep 0.05
+done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb on $DISPLAY takes no clients" >&2; cat "$scratch/xvfb.log" >&2; exit 1; }
 export LIBGL_ALWAYS_SOFTWARE=1
 # In sanitizer builds: the window system and GL driver libraries hold on to
 # allocations until exit (some from driver modules already unloaded, which

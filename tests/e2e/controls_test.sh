@@ -5,10 +5,12 @@
 # should.
 source "$(dirname "$0")/lib.sh"
 
-# press KEY: one key-down message acted on, then its key-up.
+# press KEY: a key-down, held long enough for a loop pass with no message
+# waiting to act on it (well short of the auto-repeat delay), then its
+# key-up. A key-up taken before that pass would cancel the action.
 press() {
   xdotool keydown "$1"
-  sleep 0.15
+  sleep 0.4
   xdotool keyup "$1"
   sleep 0.1
 }
@@ -39,6 +41,18 @@ sleep 0.5
 [ "$(grep -c 'wrote file' "$workdir/stdout.txt")" = 2 ] || fail "expected two progress lines"
 [ "$(ls "$workdir" | grep -c ppm)" = 1 ] || fail "more than one picture file"
 
+# Bigger sprites light more of the window.
+sleep 0.5
+grab "$workdir/small.png"
+small=$(lit_fraction "$workdir/small.png")
+for _ in $(seq 8); do press Z; done
+sleep 0.5
+grab "$workdir/large.png"
+large=$(lit_fraction "$workdir/large.png")
+echo "lit fraction: point size 30 $small, point size 62 $large"
+at_least "$large" "$(awk -v s="$small" 'BEGIN { print s * 1.2 }')" || fail "Z did not make the lit area grow"
+for _ in $(seq 8); do press X; done  # back to 30 pixels
+
 # Fade modes. Fade-out dims the old smoke of the tail; fade-in dims the
 # newborn smoke at the emitter.
 emitter=120x160+680+320
@@ -60,18 +74,8 @@ echo "emitter: constant $base_emitter, fade-in $in_emitter; tail: constant $base
 at_least "$(awk -v b="$base_tail" 'BEGIN { print b * 0.8 }')" "$out_tail" || fail "fade-out did not dim the tail"
 at_least "$(awk -v b="$base_emitter" 'BEGIN { print b * 0.7 }')" "$in_emitter" || fail "fade-in did not dim the emitter"
 
-# Bigger sprites light more of the window.
-sleep 0.5
-grab "$workdir/small.png"
-small=$(lit_fraction "$workdir/small.png")
-for _ in $(seq 8); do press Z; done
-sleep 0.5
-grab "$workdir/large.png"
-large=$(lit_fraction "$workdir/large.png")
-echo "lit fraction: point size 30 $small, point size 62 $large"
-at_least "$large" "$(awk -v s="$small" 'BEGIN { print s * 1.3 }')" || fail "Z did not make the lit area grow"
-
-# K twice from 4000: no particles, a black picture.
+# K from 4000 down to 0 (a further K keeps it there): a black picture.
+press K
 press K
 press K
 sleep 0.3
