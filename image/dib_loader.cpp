@@ -29,6 +29,11 @@ std::uint32_t U32(const unsigned char *p) {
 }
 std::int32_t S32(const unsigned char *p) { return static_cast<std::int32_t>(U32(p)); }
 
+// Rows of the picture, whatever order they are stored in.
+std::int64_t RowCount(const DibInfo &info) {
+    return info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
+}
+
 void ShowLoadError(const char *text) { ShowUserMessage(MessageStyle::Plain, "Error", text); }
 
 // Bytes of one stored row: bits rounded up to whole 32-bit words.
@@ -85,7 +90,7 @@ bool ConvertRow(const DibInfo &info, const unsigned char *row, unsigned char *ou
 // Converts every row into `out`, bottom row first whatever the stored order.
 DibError ConvertPixels(const unsigned char *file, std::size_t size, const DibInfo &info,
                        unsigned char *out) {
-    const std::int64_t rows = info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
+    const std::int64_t rows = RowCount(info);
     const std::size_t stride = StoredRowBytes(info.bitCount, info.width);
     if (info.pixelOffset > size || stride * static_cast<std::size_t>(rows) > size - info.pixelOffset)
         return DibError::ConversionError;
@@ -107,7 +112,7 @@ DibError CheckConvertible(const DibInfo &info) {
     // Run-length and colour-mask images are not decoded.
     if (info.compression != kUncompressed) return DibError::ConversionError;
     if (info.width <= 0 || info.height == 0) return DibError::ConversionError;
-    const std::int64_t rows = info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
+    const std::int64_t rows = RowCount(info);
     if (info.width > kMaxSide || rows > kMaxSide || info.width * rows > kMaxPixels)
         return DibError::OutOfMemory;
     return DibError::None;
@@ -193,8 +198,7 @@ DibError ReadDibInfo(const unsigned char *file, std::size_t size, DibInfo &info)
     if (info.sizeImage == 0) {
         const std::uint64_t rowBytes =
             (std::uint64_t{info.bitCount} * static_cast<std::uint32_t>(info.width) + 7) / 8;
-        const std::uint64_t rows = info.height < 0 ? 0u - static_cast<std::uint64_t>(info.height)
-                                                   : static_cast<std::uint64_t>(info.height);
+        const auto rows = static_cast<std::uint64_t>(RowCount(info));
         info.sizeImage = static_cast<std::uint32_t>(rowBytes * rows);
     }
     if (info.clrUsed == 0) info.clrUsed = static_cast<std::uint32_t>(count);
@@ -210,7 +214,7 @@ ImageRecord *DecodeDibImage(const unsigned char *file, std::size_t size) {
 
     unsigned char *pixels = nullptr;
     if (error == DibError::None) {
-        const std::int64_t rows = info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
+        const std::int64_t rows = RowCount(info);
         pixels = static_cast<unsigned char *>(std::malloc(3 * static_cast<std::size_t>(info.width) *
                                                           static_cast<std::size_t>(rows)));
         if (!pixels) error = DibError::OutOfMemory;
@@ -228,7 +232,7 @@ ImageRecord *DecodeDibImage(const unsigned char *file, std::size_t size) {
         return nullptr;
     }
     record->width = info.width;
-    record->height = info.height < 0 ? -info.height : info.height;
+    record->height = static_cast<std::int32_t>(RowCount(info));
     record->pixels = pixels;
     return record;
 }

@@ -7,7 +7,10 @@
 #include "render/ppm_writer.h"
 
 bool WriteScreenshot(const char *path, int width, int height) {
-    if (width < 0 || height < 0) return WritePpm(path, nullptr, width, height);
+    if (width < 0 || height < 0) {
+        std::printf("Warning: cannot write %s: bad picture size\n", path);
+        return false;
+    }
     const std::size_t bytes = std::size_t{4} * static_cast<std::size_t>(width) *
                               static_cast<std::size_t>(height);
     unsigned char *rgba = static_cast<unsigned char *>(std::malloc(bytes ? bytes : 1));
