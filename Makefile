@@ -6,7 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-sanitize fuzz bench clean
+.PHONY: all deps build run test test-sanitize fuzz bench check-fresh clean
 
 all: build
 
@@ -32,7 +32,8 @@ test-sanitize: deps
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS)
 
 # The image loader under libFuzzer, with both sanitizers, for FUZZ_SECONDS.
-fuzz: deps
+fuzz:
+	@tools/install-deps.sh clang libclang-rt-14-dev
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug \
 	  -DNIMBREL_SANITIZE=ON -DNIMBREL_FUZZ=ON -DNIMBREL_BENCH=OFF
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target dib_fuzzer make_dib_corpus
@@ -44,6 +45,11 @@ fuzz: deps
 bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	tests/with-xvfb.sh $(BUILD)/bench/frame_bench
+
+# The README's two commands on a throwaway fresh Debian 12 root, from a
+# clean clone of HEAD.
+check-fresh:
+	@tools/check-fresh.sh
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "render/gl.h"
-#include "render/ppm_writer.h"
+#include "image/ppm_writer.h"
 
 bool WriteScreenshot(const char *path, int width, int height) {
     if (width < 0 || height < 0) {

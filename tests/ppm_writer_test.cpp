@@ -4,6 +4,7 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -14,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "render/ppm_writer.h"
+#include "image/ppm_writer.h"
 #include "tests/scratch_dir.h"
 
 namespace {
@@ -68,15 +69,18 @@ TEST_F(PpmWriterTest, ScreenSizedFileHasTheFortyByteHeader) {
     EXPECT_EQ(printed, "wrote file (800 x 800 pixels, 1920000 bytes)\n");
     EXPECT_EQ(FilesInDir(), 1);  // nothing left beside it
 
-    // A second write replaces the first.
+    struct stat status {};
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_NE(status.st_mode & S_IRGRP, 0u) << "readable like any new file";
+
+    // A second write replaces the first, keeping the file's permissions.
+    ASSERT_EQ(chmod(path.c_str(), 0604), 0);
     const std::vector<unsigned char> other(800 * 800 * 4, 9);
     ASSERT_TRUE(Write(path, other, 800, 800, printed));
     EXPECT_EQ(Read(path)[40], 9);
     EXPECT_EQ(FilesInDir(), 1);
-
-    struct stat status {};
     ASSERT_EQ(stat(path.c_str(), &status), 0);
-    EXPECT_NE(status.st_mode & S_IRGRP, 0u) << "readable like any new file";
+    EXPECT_EQ(status.st_mode & 07777, 0604u);
 }
 
 TEST_F(PpmWriterTest, UnopenablePathWarnsAndReturnsFalse) {
@@ -84,6 +88,49 @@ TEST_F(PpmWriterTest, UnopenablePathWarnsAndReturnsFalse) {
     const std::string path = dir_ + "/missing/screenshot0.ppm";
     EXPECT_FALSE(Write(path, std::vector<unsigned char>(16), 2, 2, printed));
     EXPECT_EQ(printed, "Warning: cannot open " + path + "\n");
+}
+
+// What a user without root rights meets: a folder in the target's place,
+// and a file the user made read-only in a folder the user may write.
+// Both are left exactly as they were.
+TEST_F(PpmWriterTest, TargetThatCannotBeOpenedIsLeftAsItIs) {
+    const std::string folder = dir_ + "/screenshot0.ppm";
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    std::string printed;
+    EXPECT_FALSE(Write(folder, std::vector<unsigned char>(16), 2, 2, printed));
+    EXPECT_EQ(printed, "Warning: cannot open " + folder + "\n");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    EXPECT_EQ(FilesInDir(), 1);
+
+    // Root may write any file, so the user's side runs in a child process
+    // that has given up root; it reports what it saw through a pipe.
+    ASSERT_EQ(chmod(dir_.c_str(), 0777), 0);
+    const std::string kept = dir_ + "/kept.ppm";
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+        std::FILE *f = std::fopen(kept.c_str(), "wb");
+        if (!f || std::fputs("kept", f) < 0 || std::fclose(f) != 0) _exit(4);
+        if (chmod(kept.c_str(), 0444) != 0) _exit(5);
+        std::string line;
+        const bool ok = Write(kept, std::vector<unsigned char>(16), 2, 2, line);
+        line += ok ? "written" : "refused";
+        _exit(write(report[1], line.data(), line.size()) == static_cast<ssize_t>(line.size()) ? 0 : 6);
+    }
+    close(report[1]);
+    char seen[256] = {};
+    const ssize_t length = read(report[0], seen, sizeof seen - 1);
+    close(report[0]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    EXPECT_EQ(std::string(seen, length > 0 ? length : 0),
+              "Warning: cannot open " + kept + "\nrefused");
+    EXPECT_EQ(Read(kept), "kept");
+    EXPECT_EQ(FilesInDir(), 2);
 }
 
 TEST_F(PpmWriterTest, FailedWriteKeepsTheOldFile) {

@@ -1,14 +1,27 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the program need,
-# printing what it installs; does nothing when all are present.
+# and any further packages named on the command line (`--only PACKAGE...`
+# for just those), printing what it installs; does nothing when all are
+# present. Runs apt-get through sudo when not root.
 set -euo pipefail
 
-packages=(
-  cmake g++ clang libclang-rt-14-dev make pkg-config
+needed=(
+  # Build: compiler, CMake, test and benchmark libraries.
+  cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  # The window, the GL and its software renderer.
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
-  libx11-dev xvfb xauth xdotool x11-utils imagemagick
+  # Display tests and `make run` without a display: a virtual X server,
+  # window and key tools, screen grabs and picture checks, and the core
+  # fonts the window layer's message boxes are drawn with.
+  libx11-dev xvfb xdotool x11-utils imagemagick xfonts-base
 )
+if [ "${1:-}" = --only ]; then
+  shift
+  packages=("$@")
+else
+  packages=("${needed[@]}" "$@")
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -20,5 +33,8 @@ done
 echo "Installing missing Debian packages: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# A passing hiccup of the package mirror is retried, not fatal.
+retries=(-o Acquire::Retries=5)
+$sudo apt-get "${retries[@]}" update -qq
+$sudo env DEBIAN_FRONTEND=noninteractive apt-get "${retries[@]}" install -y -qq --no-install-recommends \
+  "${missing[@]}"

@@ -1,12 +1,10 @@
-#include "render/ppm_writer.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "image/ppm_writer.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+
+#include "image/replacement_file.h"
 
 namespace {
 
@@ -28,22 +26,6 @@ void PackRows(const unsigned char *rgba, int width, int height, unsigned char *o
     }
 }
 
-// A new file beside `path`, with the permissions a plain fopen would give.
-std::FILE *OpenBeside(const std::string &path, std::string &tempPath) {
-    tempPath = path + ".XXXXXX";
-    const int fd = mkstemp(&tempPath[0]);
-    if (fd < 0) return nullptr;
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(fd, 0666 & ~mask);
-    std::FILE *file = fdopen(fd, "wb");
-    if (!file) {
-        close(fd);
-        unlink(tempPath.c_str());
-    }
-    return file;
-}
-
 }  // namespace
 
 bool WritePpm(const char *path, const unsigned char *rgba, int width, int height) {
@@ -55,22 +37,18 @@ bool WritePpm(const char *path, const unsigned char *rgba, int width, int height
     unsigned char *pixels = static_cast<unsigned char *>(std::malloc(size ? size : 1));
     if (!pixels) return Warn("Warning: cannot write %s: out of memory\n", path);
 
-    std::string tempPath;
-    std::FILE *file = OpenBeside(path, tempPath);
-    if (!file) {
+    ReplacementFile file;
+    if (!file.Open(path)) {
         std::free(pixels);
         return Warn("Warning: cannot open %s\n", path);
     }
 
     PackRows(rgba, width, height, pixels);
-    bool written = std::fprintf(file, "P6\n# CREATOR: glReadPixel()\n%d %d\n%d\n", width, height, 255) > 0;
-    written = written && std::fwrite(pixels, 1, size, file) == size;
-    written = (std::fclose(file) == 0) && written;
+    bool written = std::fprintf(file.Stream(), "P6\n# CREATOR: glReadPixel()\n%d %d\n%d\n", width,
+                                height, 255) > 0;
+    written = written && std::fwrite(pixels, 1, size, file.Stream()) == size;
     std::free(pixels);
-    if (!written || std::rename(tempPath.c_str(), path) != 0) {
-        unlink(tempPath.c_str());
-        return Warn("Warning: cannot write %s\n", path);
-    }
+    if (!written || !file.Commit()) return Warn("Warning: cannot write %s\n", path);
 
     std::printf("wrote file (%d x %d pixels, %d bytes)\n", width, height, static_cast<int>(size));
     std::fflush(stdout);
