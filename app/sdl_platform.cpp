@@ -132,7 +132,7 @@ void PumpSdlEvents(MessageQueue &queue) {
     SDL_Event event;
     while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
         WindowMessage message;
-        if (Translate(event, message)) queue.Post(message);
+        if (Translate(event, message)) queue.PostEvent(message);
     }
 }
 

@@ -40,6 +40,13 @@ public:
     static constexpr std::size_t kReserved = 8;
 
     bool Post(const WindowMessage &message);
+    // Posts an event from the window system without flooding the loop,
+    // which takes one message per frame: a mouse move, size change or
+    // message left to the default handling replaces one of its own kind
+    // waiting at the tail, as the handler needs only the latest of these.
+    // Nothing merges across another message, so the order of events and a
+    // drag's total turn stay the same. False when the queue has no room.
+    bool PostEvent(const WindowMessage &message);
     bool Take(WindowMessage &message);
     // Whether an event from the window system may still be queued.
     bool HasRoomForEvent() const { return count_ + kReserved < kCapacity; }

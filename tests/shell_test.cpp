@@ -142,6 +142,46 @@ TEST_F(ShellTest, DragFrameSeesTheNewAngle) {
     EXPECT_EQ(frames[1].yaw, -10.0f);
 }
 
+// A fast drag: the window system delivers 600 motion events, with a key
+// press in the middle, faster than frames are drawn. Waiting moves merge,
+// so the loop catches up within a handful of frames, the key still acts,
+// and the view turns by exactly the whole movement.
+int dragPumpCalls = 0;
+void FastDrag(MessageQueue &queue) {
+    ++dragPumpCalls;
+    if (dragPumpCalls == 1) {
+        queue.PostEvent({MessageKind::LeftButtonDown, PackLowHigh(100, 400)});
+        for (int step = 1; step <= 300; ++step)
+            queue.PostEvent({MessageKind::MouseMove, PackLowHigh(100 + step, 400 - step % 7)});
+        queue.PostEvent({MessageKind::KeyDown, 'Q'});
+        queue.PostEvent({MessageKind::KeyUp, 'Q'});
+        queue.PostEvent({MessageKind::KeyDown, 'Q'});
+        for (int step = 1; step <= 300; ++step)
+            queue.PostEvent({MessageKind::MouseMove, PackLowHigh(400 - step / 2, 393 + step)});
+        queue.PostEvent({MessageKind::LeftButtonUp, PackLowHigh(250, 693)});
+    } else if (dragPumpCalls == 2) {
+        queue.PostEvent({MessageKind::Size, PackLowHigh(640, 480)});
+        queue.PostEvent({MessageKind::Size, PackLowHigh(800, 800)});
+    } else if (dragPumpCalls == 12) {
+        queue.PostEvent({MessageKind::Destroy, 0});
+    }
+}
+
+TEST_F(ShellTest, FastDragMergesWaitingMovesAndKeepsTheWholeTurn) {
+    RunFrameLoop(FastDrag, RecordFrame);
+    EXPECT_EQ(gParams.yawAngle, -150.0f);    // from x 100 to 250
+    EXPECT_EQ(gParams.pitchAngle, -293.0f);  // from y 400 to 693
+    EXPECT_EQ(gParams.driftSpeed, -5.5f);    // the second Q acted once
+    // Button, move, three key messages, move, button and one size change:
+    // eight messages, then a pass for the key, the passes with nothing
+    // waiting until the destroy, and the quit.
+    ASSERT_EQ(frames.size(), 13u);
+    EXPECT_TRUE(frames[7].keyPending);
+    EXPECT_FALSE(frames[8].keyPending);
+    EXPECT_EQ(frames[1].yaw, -300.0f);
+    dragPumpCalls = 0;
+}
+
 TEST_F(ShellTest, QueueKeepsRoomForQuit) {
     int posted = 0;
     while (gMessages.HasRoomForEvent()) {
