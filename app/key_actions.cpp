@@ -1,5 +1,7 @@
 #include "app/key_actions.h"
 
+#include <cctype>
+
 #include "app/window_messages.h"
 #include "render/screenshot.h"
 #include "sim/particles.h"
@@ -114,6 +116,19 @@ void ApplyPendingKey() {
         break;
     }
     gInput.keyPending = false;
+}
+
+int KeyCodeFromName(const std::string &name) {
+    int code = -1;
+    if (name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0])))
+        code = std::toupper(static_cast<unsigned char>(name[0]));
+    else if (name == "Tab" || name == "tab" || name == "TAB")
+        code = 0x09;
+    else if (name.size() == 2 && (name[0] == 'F' || name[0] == 'f') && name[1] >= '1' && name[1] <= '9')
+        code = 0x70 + (name[1] - '1');
+    for (const KeyAction &row : kKeyActions)
+        if (row.key == code) return code;
+    return -1;
 }
 
 void SetScreenshotWriter(ScreenshotWriter writer) { screenshotWriter = writer ? writer : WriteScreenshot; }

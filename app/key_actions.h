@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "sim/parameters.h"
 
@@ -40,6 +41,10 @@ extern const std::array<KeyAction, kKeyActionCount> kKeyActions;
 // clears that flag and runs its action. Always clears keyPending, so at
 // most one action runs per call.
 void ApplyPendingKey();
+
+// The virtual-key code of a key named as in the controls table: a letter
+// in either case, "F1" to "F8", "Tab". -1 when no control has that name.
+int KeyCodeFromName(const std::string &name);
 
 // What the screenshot row calls; tests replace it. nullptr restores
 // WriteScreenshot.

@@ -5,7 +5,7 @@
 #include "app/sdl_platform.h"
 #include "render/frame.h"
 #include "render/graphics.h"
-#include "render/user_message.h"
+#include "app/user_message.h"
 #include "sim/clock.h"
 
 int main() {

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -87,17 +88,37 @@ bool Translate(const SDL_Event &event, WindowMessage &message) {
     }
 }
 
+bool DisplayLess(const char *driver) {
+    return driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+bool StartVideo() { return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0; }
+
+// A hidden window needs no display: on the display when there is one,
+// else on the off-screen driver.
+bool StartOffScreenVideo() {
+    // Tools handle their own signals.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    const char *display = std::getenv("DISPLAY");
+    if (display && *display) {
+        if (StartVideo() && !DisplayLess(SDL_GetCurrentVideoDriver())) return true;
+        SDL_Quit();
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    return StartVideo();
+}
+
 }  // namespace
 
-bool OpenMainWindow() {
-    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+bool OpenMainWindow(WindowMode mode) {
+    const bool onScreen = mode == WindowMode::OnScreen;
+    if (!(onScreen ? StartVideo() : StartOffScreenVideo())) {
         std::fprintf(stderr, "Nimbrel: cannot start the window system: %s\n", SDL_GetError());
         return false;
     }
     // Without a display SDL falls back to drawing nowhere; a window nobody
     // can see or close is no use.
-    const char *driver = SDL_GetCurrentVideoDriver();
-    if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0)) {
+    if (onScreen && DisplayLess(SDL_GetCurrentVideoDriver())) {
         std::fprintf(stderr, "Nimbrel: cannot start the window system: no display (set DISPLAY)\n");
         SDL_Quit();
         return false;
@@ -109,8 +130,9 @@ bool OpenMainWindow() {
     SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
 
+    const Uint32 shown = onScreen ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
     window = SDL_CreateWindow("Nimbrel", 0, 0, kWindowSize, kWindowSize,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | shown);
     if (!window) {
         std::fprintf(stderr, "Nimbrel: cannot create the window: %s\n", SDL_GetError());
         SDL_Quit();

@@ -7,11 +7,21 @@
 
 #include "app/window_messages.h"
 #include "render/graphics.h"
-#include "render/user_message.h"
+#include "app/user_message.h"
+
+enum class WindowMode {
+    // The program's window, shown on the display; without a display there
+    // is none.
+    OnScreen,
+    // For tools that only read frames back: a hidden window on the display
+    // when there is one, else SDL's off-screen driver, which draws through
+    // EGL with no X server at all.
+    OffScreen,
+};
 
 // Opens the 800 x 800 window titled "Nimbrel" at (0, 0), resizable, ready
 // for a GL context. On failure prints the reason on the standard error.
-bool OpenMainWindow();
+bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen);
 void CloseMainWindow();
 
 // Context creation, swap and entry-point look-up for the window.

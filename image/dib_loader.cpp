@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "render/user_message.h"
+#include "app/user_message.h"
 
 namespace {
 

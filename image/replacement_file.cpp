@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 
@@ -29,16 +30,28 @@ bool ReplacementFile::Open(const std::string &path) {
     if (stat(path.c_str(), &existing) == 0) {
         // A rename needs only the folder's permission; refuse what fopen
         // would refuse, so a file kept read-only stays untouched.
-        if (S_ISDIR(existing.st_mode) || faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        if (S_ISDIR(existing.st_mode)) {
+            errno = EISDIR;
             return false;
-        if (!S_ISREG(existing.st_mode)) return false;
+        }
+        if (faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) return false;
+        if (!S_ISREG(existing.st_mode)) {
+            errno = EINVAL;  // a device or pipe is not replaced
+            return false;
+        }
         mode = existing.st_mode & 07777;
         char resolved[PATH_MAX];
         if (realpath(path.c_str(), resolved)) target_ = resolved;
     }
 
-    temporary_ = target_ + ".XXXXXX";
-    const int fd = mkstemp(&temporary_[0]);
+    // The target's extension comes last, for programs that pick a format
+    // from the name.
+    const std::size_t slash = target_.rfind('/');
+    const std::size_t dot = target_.rfind('.');
+    const std::string extension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1) ? target_.substr(dot) : "";
+    temporary_ = target_ + ".XXXXXX" + extension;
+    const int fd = mkstemps(&temporary_[0], static_cast<int>(extension.size()));
     if (fd < 0) {
         temporary_.clear();
         return false;

@@ -16,10 +16,14 @@ public:
     // Starts the temporary file for `path`. False when the target cannot be
     // opened for writing as a plain fopen would find it: a directory, an
     // existing file the user may not write, a folder that takes no new file.
-    // A symbolic link is followed, so the file it names is replaced.
+    // A symbolic link is followed, so the file it names is replaced. On
+    // failure errno says why.
     bool Open(const std::string &path);
 
     std::FILE *Stream() const { return file_; }
+    // The temporary file's name, which ends in the target's extension, for
+    // a program that writes the content itself.
+    const std::string &TemporaryPath() const { return temporary_; }
 
     // Closes the temporary file and moves it into place with the
     // permission bits of the file it replaces (those of a new file when

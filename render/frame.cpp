@@ -47,7 +47,7 @@ void DrawParticles(int batches) {
     }
 }
 
-void RenderFrame() {
+void DrawFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -61,5 +61,9 @@ void RenderFrame() {
 
     glBindTexture(GL_TEXTURE_2D, gParticleTexture);
     DrawParticles(gParams.batchCount);
+}
+
+void RenderFrame() {
+    DrawFrame();
     CurrentGraphicsPlatform().swapBuffers();
 }

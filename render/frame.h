@@ -6,6 +6,11 @@ constexpr int kBatchSize = 1000;
 
 void RenderFrame();
 
+// RenderFrame's drawing half, everything before the swap: clear, camera,
+// simulation step, particles. Whoever calls it swaps the buffers after
+// adding to the frame or reading it back.
+void DrawFrame();
+
 // Draws `batches` batches of kBatchSize particles from the start of the
 // pool; batches that would reach past the pool are not drawn.
 void DrawParticles(int batches);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "render/user_message.h"
+#include "app/user_message.h"
 #include "sim/parameters.h"
 
 namespace ext {

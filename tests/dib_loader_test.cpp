@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "image/dib_loader.h"
-#include "render/user_message.h"
+#include "app/user_message.h"
 #include "tests/dib_builder.h"
 #include "tests/scratch_dir.h"
 

@@ -18,7 +18,7 @@
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
-#include "render/user_message.h"
+#include "app/user_message.h"
 #include "sim/particles.h"
 
 // Counts the program's own heap allocations while armed. The replacement

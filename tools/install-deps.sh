@@ -9,8 +9,12 @@ needed=(
   # Build: compiler, CMake, test and benchmark libraries.
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  # The window, the GL and its software renderer.
-  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  # The window, the GL and its software renderer, on a display or off
+  # screen through EGL.
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
+  # The capture tool: PNG files, and videos through the ffmpeg program
+  # (whose ffprobe the tests read videos back with).
+  libpng-dev ffmpeg
   # Display tests and `make run` without a display: a virtual X server,
   # window and key tools, screen grabs and picture checks, and the core
   # fonts the window layer's message boxes are drawn with.

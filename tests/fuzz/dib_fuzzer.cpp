@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "image/dib_loader.h"
-#include "render/user_message.h"
+#include "app/user_message.h"
 
 namespace {
 void Discard(MessageStyle, const char *, const char *) {}

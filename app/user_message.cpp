@@ -1,4 +1,4 @@
-#include "render/user_message.h"
+#include "app/user_message.h"
 
 #include <cstdio>
 

@@ -1,0 +1,47 @@
+// The capture tool's command line and key script, parsed without touching
+// the GL or the file system (but for reading an @FILE key script).
+#pragma once
+
+#include <string>
+#include <vector>
+
+// A key press from the script: acts before frame `frame` is drawn.
+struct ScriptedPress {
+    int frame;    // 1 to the number of frames
+    int keyCode;  // virtual-key code of a control
+};
+
+struct CaptureOptions {
+    int frames = 600;
+    int fps = 60;
+    int every = 1;                       // keep every Kth frame as a PNG
+    std::vector<ScriptedPress> presses;  // in the order they act
+    std::string outDir;                  // empty: no PNG files
+    std::string videoPath;               // empty: no video
+};
+
+constexpr int kMaxFrames = 1000000;  // six digits in the frame file names
+constexpr int kMaxFps = 240;
+
+enum class ParseOutcome { Run, Help, UsageError };
+
+struct ParseResult {
+    ParseOutcome outcome = ParseOutcome::Run;
+    CaptureOptions options;
+    std::string error;  // one line naming the problem, for UsageError
+};
+
+// Parses the arguments after the program name: `--name value` or
+// `--name=value`, in any order, the last of a repeated option winning.
+ParseResult ParseCaptureOptions(const std::vector<std::string> &args);
+
+// Parses a key script: FRAME:KEY items separated by commas or white space,
+// `#` starting a comment that runs to the end of its line; frames from 1 to
+// `frames`, keys named as in the controls table. Presses come back ordered
+// by frame, those of one frame in the order given. On a bad item returns
+// false with `error` naming it (and its line, when there are several).
+bool ParseKeyScript(const std::string &script, int frames, std::vector<ScriptedPress> &presses,
+                    std::string &error);
+
+// The usage text for --help.
+const char *CaptureUsage();

@@ -1,0 +1,168 @@
+#include "capture/video_pipe.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+bool EndsWith(const std::string &text, const std::string &suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string DescribeStatus(int status) {
+    if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+    return "status " + std::to_string(status);
+}
+
+}  // namespace
+
+std::string FindOnPath(const std::string &program) {
+    const char *path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        std::size_t end = folders.find(':', start);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        const std::string candidate = folder + "/" + program;
+        struct stat status {};
+        if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        start = end + 1;
+    }
+    return "";
+}
+
+VideoPipe::~VideoPipe() { Abandon(); }
+
+bool VideoPipe::Start(const std::string &path, int width, int height, int fps, std::string &error) {
+    const std::string ffmpeg = FindOnPath("ffmpeg");
+    if (ffmpeg.empty()) {
+        error = "--video needs the ffmpeg program, which is not installed (Debian package ffmpeg)";
+        return false;
+    }
+    if (!file_.Open(path)) {
+        error = "cannot write the video " + path + ": " + std::strerror(errno);
+        return false;
+    }
+
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
+                                     "-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
+                                     "-framerate", std::to_string(fps), "-i", "pipe:0",
+                                     // The GL reads rows bottom-up.
+                                     "-vf", "vflip"};
+    if (EndsWith(path, ".mp4") || EndsWith(path, ".MP4"))
+        args.insert(args.end(), {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", "18",
+                                 "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
+    args.push_back(file_.TemporaryPath());
+    std::vector<char *> argv;
+    for (std::string &arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) {
+        error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+        file_.Discard();
+        return false;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    // A group of its own, so that Ctrl-C reaches the capture, which then
+    // stops ffmpeg in order; and the signals the capture handles or
+    // ignores back at their defaults.
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) sigaddset(&defaults, signal);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+    const int spawned = posix_spawn(&ffmpeg_, ffmpeg.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    close(fds[0]);
+    if (spawned != 0) {
+        ffmpeg_ = -1;
+        close(fds[1]);
+        file_.Discard();
+        error = "cannot start " + ffmpeg + ": " + std::strerror(spawned);
+        return false;
+    }
+    input_ = fds[1];
+    frameBytes_ = std::size_t{3} * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    return true;
+}
+
+bool VideoPipe::WriteFrame(const unsigned char *rgb, std::string &error) {
+    std::size_t done = 0;
+    while (input_ >= 0 && done < frameBytes_) {
+        const ssize_t written = write(input_, rgb + done, frameBytes_ - done);
+        if (written > 0) {
+            done += static_cast<std::size_t>(written);
+        } else if (written < 0 && errno != EINTR) {
+            error = StoppedEarly();
+            return false;
+        }
+    }
+    return input_ >= 0;
+}
+
+std::string VideoPipe::StoppedEarly() {
+    close(input_);
+    input_ = -1;
+    int status = 0;
+    const bool ended = ffmpeg_ > 0 && waitpid(ffmpeg_, &status, 0) == ffmpeg_;
+    ffmpeg_ = -1;
+    file_.Discard();
+    return "ffmpeg stopped taking frames early" + (ended ? " (" + DescribeStatus(status) + ")" : std::string());
+}
+
+bool VideoPipe::Finish(std::string &error) {
+    if (ffmpeg_ < 0) {
+        error = "no video is being made";
+        return false;
+    }
+    close(input_);
+    input_ = -1;
+    int status = 0;
+    const bool ended = waitpid(ffmpeg_, &status, 0) == ffmpeg_;
+    ffmpeg_ = -1;
+    if (!ended || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        file_.Discard();
+        error = "ffmpeg failed (" + (ended ? DescribeStatus(status) : std::string("lost")) + ")";
+        return false;
+    }
+    if (!file_.Commit()) {
+        error = std::string("cannot move the video into place: ") + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void VideoPipe::Abandon() {
+    if (input_ >= 0) close(input_);
+    input_ = -1;
+    if (ffmpeg_ > 0) {
+        kill(ffmpeg_, SIGTERM);
+        int status = 0;
+        waitpid(ffmpeg_, &status, 0);
+    }
+    ffmpeg_ = -1;
+    file_.Discard();
+}

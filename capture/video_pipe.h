@@ -1,0 +1,43 @@
+// A video made by the ffmpeg program from raw frames piped to it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+#include "image/replacement_file.h"
+
+class VideoPipe {
+public:
+    VideoPipe() = default;
+    ~VideoPipe();  // abandons a video not yet finished
+    VideoPipe(const VideoPipe &) = delete;
+    VideoPipe &operator=(const VideoPipe &) = delete;
+
+    // Starts ffmpeg on a temporary file beside `path`, taking frames of
+    // width x height RGB pixels at `fps` (H.264 in MP4 for a .mp4 name, the
+    // format the name implies otherwise). False, with `error` naming the
+    // problem, when ffmpeg is not installed or the file cannot be made.
+    bool Start(const std::string &path, int width, int height, int fps, std::string &error);
+
+    // One frame, rows from the bottom of the picture up (as the GL reads
+    // them back). False when ffmpeg has stopped taking frames.
+    bool WriteFrame(const unsigned char *rgb, std::string &error);
+
+    // Ends the input, waits for ffmpeg and moves the video into place.
+    bool Finish(std::string &error);
+
+    // Stops ffmpeg and removes its file: nothing is left under the name.
+    void Abandon();
+
+private:
+    std::string StoppedEarly();
+
+    ReplacementFile file_;
+    pid_t ffmpeg_ = -1;
+    int input_ = -1;
+    std::size_t frameBytes_ = 0;
+};
+
+// The path of an executable named `program` on PATH, or "" when none.
+std::string FindOnPath(const std::string &program);

@@ -1,0 +1,100 @@
+#include "image/png_writer.h"
+
+#include <png.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "image/replacement_file.h"
+
+namespace {
+
+// What went wrong inside libpng, kept for the message.
+struct WriteState {
+    std::FILE *file = nullptr;
+    std::string problem;
+};
+
+void WriteBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto *state = static_cast<WriteState *>(png_get_io_ptr(png));
+    if (std::fwrite(data, 1, length, state->file) != length) {
+        state->problem = std::strerror(errno);
+        png_error(png, "write failed");
+    }
+}
+
+void FlushBytes(png_structp png) {
+    auto *state = static_cast<WriteState *>(png_get_io_ptr(png));
+    std::fflush(state->file);
+}
+
+void OnError(png_structp png, png_const_charp message) {
+    auto *state = static_cast<WriteState *>(png_get_error_ptr(png));
+    if (state->problem.empty()) state->problem = message;
+    png_longjmp(png, 1);
+}
+
+void OnWarning(png_structp, png_const_charp) {}
+
+// The libpng part, kept apart so that nothing with a destructor lives
+// across its setjmp.
+bool Encode(WriteState &state, png_bytep const *rows, int width, int height, int level) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
+    if (!png) {
+        state.problem = "out of memory";
+        return false;
+    }
+    png_infop info = png_create_info_struct(png);
+    if (!info || setjmp(png_jmpbuf(png))) {
+        if (state.problem.empty()) state.problem = "out of memory";
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, &state, WriteBytes, FlushBytes);
+    png_set_compression_level(png, level);
+    // Smoke is smooth: predicting each byte from its left neighbour costs
+    // little and compresses nearly as well as trying every filter.
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+                 PNG_FILTER_TYPE_BASE);
+    png_write_info(png, info);
+    png_write_image(png, const_cast<png_bytepp>(rows));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+}  // namespace
+
+bool WritePng(const std::string &path, const unsigned char *rgb, int width, int height, int level,
+              std::string &error) {
+    if (width <= 0 || height <= 0 || level < 0 || level > 9) {
+        error = "cannot write " + path + ": bad picture size or compression level";
+        return false;
+    }
+    // Top row first: the last row of the buffer.
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+    const std::size_t stride = std::size_t{3} * static_cast<std::size_t>(width);
+    for (int j = 0; j < height; ++j)
+        rows[static_cast<std::size_t>(j)] =
+            const_cast<png_bytep>(rgb + static_cast<std::size_t>(height - 1 - j) * stride);
+
+    ReplacementFile file;
+    if (!file.Open(path)) {
+        error = "cannot open " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    WriteState state;
+    state.file = file.Stream();
+    if (!Encode(state, rows.data(), width, height, level)) {
+        error = "cannot write " + path + ": " + state.problem;
+        return false;
+    }
+    if (!file.Commit()) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
+}
