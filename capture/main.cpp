@@ -24,8 +24,8 @@
 #include "capture/progress.h"
 #include "capture/video_pipe.h"
 #include "render/frame.h"
-#include "render/gl.h"
 #include "render/graphics.h"
+#include "render/screenshot.h"
 #include "sim/clock.h"
 
 namespace {
@@ -82,11 +82,6 @@ void PressKeys(const std::vector<ScriptedPress> &presses, std::size_t &next, int
         gInput.keyPending = true;
         ApplyPendingKey();
     }
-}
-
-void ReadBack(std::vector<unsigned char> &rgb) {
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
 }
 
 std::string WhatWasWritten(const CaptureOptions &options) {
@@ -149,7 +144,7 @@ int main(int argc, char **argv) {
             frame.number = k;
             frame.png = !options.outDir.empty() && k % options.every == 0;
             if (frame.png || video) {
-                ReadBack(frame.rgb);
+                ReadBackRgb(kSize, kSize, frame.rgb.data());
                 written = writer.Submit(std::move(frame));
             }
             CurrentGraphicsPlatform().swapBuffers();

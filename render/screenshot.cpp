@@ -25,3 +25,8 @@ bool WriteScreenshot(const char *path, int width, int height) {
     std::free(rgba);
     return written;
 }
+
+void ReadBackRgb(int width, int height, unsigned char *rgb) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);  // packed rows, whatever the width
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+}

@@ -1,0 +1,217 @@
+// The capture tool, run as a user runs it, off screen on Mesa's software
+// renderer: golden frames and determinism, one table of bad inputs, a video
+// read back; and the key script's rules.
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/key_actions.h"
+#include "capture/options.h"
+#include "tests/scratch_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Quote(const std::string &text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct ToolRun {
+    int code = -1;
+    std::string out, err;
+};
+
+// Runs the tool in `dir`, which holds the sprite image, with no display and
+// Mesa's software renderer whatever the machine has. `shell` comes before
+// the command (environment settings, limits). The GL driver holds on to
+// allocations until exit, so sanitizer builds check no leaks here.
+ToolRun Capture(const ScratchDir &dir, const std::string &args, const std::string &shell = "") {
+    const std::string command = "cd " + Quote(dir.Path()) + " && " + shell +
+                                " /usr/bin/env -u DISPLAY LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0"
+                                " __EGL_VENDOR_LIBRARY_FILENAMES=/usr/share/glvnd/egl_vendor.d/50_mesa.json " +
+                                Quote(NIMBREL_CAPTURE) + " " + args + " >run.out 2>run.err";
+    const int status = std::system(command.c_str());
+    ToolRun run;
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.out = ReadFile(dir.File("run.out"));
+    run.err = ReadFile(dir.File("run.err"));
+    return run;
+}
+
+class CaptureTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir_.Ok());
+        fs::copy_file(NIMBREL_SPRITE, dir_.File("particle3.bmp"));
+    }
+    // Names in the folder other than the run's own files.
+    std::vector<std::string> Left(const std::string &sub = "") const {
+        std::vector<std::string> names;
+        for (const auto &entry : fs::directory_iterator(dir_.File(sub))) {
+            const std::string name = entry.path().filename().string();
+            if (name != "particle3.bmp" && name != "run.out" && name != "run.err") names.push_back(name);
+        }
+        return names;
+    }
+    ScratchDir dir_;
+};
+
+std::vector<unsigned char> ReadPng(const std::string &path, int &width, int &height) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    std::vector<unsigned char> pixels;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return pixels;
+    image.format = PNG_FORMAT_RGB;
+    pixels.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) pixels.clear();
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    return pixels;
+}
+
+// The share of pixels whose every channel is within 2 of the reference's.
+double CloseShare(const std::vector<unsigned char> &a, const std::vector<unsigned char> &b) {
+    if (a.size() != b.size() || a.empty()) return 0.0;
+    std::size_t close = 0;
+    for (std::size_t i = 0; i < a.size(); i += 3) {
+        bool same = true;
+        for (std::size_t c = 0; c < 3; ++c) same = same && std::abs(a[i + c] - b[i + c]) <= 2;
+        close += same;
+    }
+    return static_cast<double>(close) / static_cast<double>(a.size() / 3);
+}
+
+// A scripted tour, compared with frames rendered when the drawing was last
+// changed on purpose (tools/make-golden-frames.sh makes them anew): a change
+// to the projection, the attenuation, the texture, the blending, the fades
+// or the simulation shows here. Two runs give the same bytes.
+TEST_F(CaptureTest, GoldenFramesAndTheSameBytesTwice) {
+    const std::string args = "--frames 180 --every 60 --keys @" + Quote(std::string(GOLDEN_DIR) + "/tour.keys");
+    ToolRun first = Capture(dir_, args + " --out first");
+    ASSERT_EQ(first.code, 0) << first.err;
+    EXPECT_NE(first.out.find("wrote 3 PNG files first/frame000060.png to first/frame000180.png"),
+              std::string::npos)
+        << first.out;
+    ToolRun second = Capture(dir_, args + " --out second");
+    ASSERT_EQ(second.code, 0) << second.err;
+
+    for (const char *name : {"frame000060.png", "frame000120.png", "frame000180.png"}) {
+        const std::string made = dir_.File(std::string("first/") + name);
+        EXPECT_EQ(ReadFile(made), ReadFile(dir_.File(std::string("second/") + name))) << name;
+        int width = 0, height = 0, goldenWidth = 0, goldenHeight = 0;
+        const auto pixels = ReadPng(made, width, height);
+        const auto golden = ReadPng(std::string(GOLDEN_DIR) + "/" + name, goldenWidth, goldenHeight);
+        ASSERT_FALSE(golden.empty()) << "no golden " << name;
+        EXPECT_EQ(width, 800);
+        EXPECT_EQ(height, 800);
+        EXPECT_GE(CloseShare(pixels, golden), 0.999) << name;
+    }
+    EXPECT_EQ(Left("first").size(), 3u);
+}
+
+TEST_F(CaptureTest, VideoReadsBackWithItsSizeRateAndFrames) {
+    ToolRun run = Capture(dir_, "--frames 12 --fps 24 --video clip.mp4");
+    ASSERT_EQ(run.code, 0) << run.err;
+    const std::string probe = "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+                              "stream=codec_name,width,height,r_frame_rate,nb_read_frames -of csv=p=0 " +
+                              Quote(dir_.File("clip.mp4")) + " > " + Quote(dir_.File("probe.txt"));
+    ASSERT_EQ(std::system(probe.c_str()), 0);
+    EXPECT_EQ(ReadFile(dir_.File("probe.txt")), "h264,800,800,24/1,12\n");
+}
+
+struct BadInput {
+    const char *args;
+    const char *shell;   // set-up and environment before the command
+    int code;
+    const char *message;  // part of the one line on the standard error
+};
+
+// Every bad input: one clear message, its exit code, and nothing left
+// under a final name.
+TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
+    const BadInput table[] = {
+        {"--out o --speed 3", "", 2, "unknown option --speed"},
+        {"--out o extra", "", 2, "unexpected argument \"extra\""},
+        {"--frames 10", "", 2, "nothing to write: give --out DIR, --video FILE or both"},
+        {"--out", "", 2, "--out needs a value"},
+        {"--out o --frames 0", "", 2, "--frames: 0 is out of range (1 to 1000000)"},
+        {"--out o --frames ten", "", 2, "--frames: \"ten\" is not a whole number"},
+        {"--out o --fps 241", "", 2, "--fps: 241 is out of range (1 to 240)"},
+        {"--out o --every 0", "", 2, "--every: 0 is out of range"},
+        {"--out o --keys 5:G", "", 2, "--keys: \"5:G\": unknown key \"G\""},
+        {"--out o --keys 5:F4", "", 2, "unknown key \"F4\""},
+        {"--out o --frames 10 --keys 11:Q", "", 2, "frame 11 is outside the capture (1 to 10)"},
+        {"--out o --keys 0:Q", "", 2, "frame 0 is outside the capture"},
+        {"--out o --keys x:Q", "", 2, "--keys: \"x:Q\": frame \"x\" is not a whole number"},
+        {"--out o --keys 5Q", "", 2, "--keys: \"5Q\" is not FRAME:KEY"},
+        {"--out o --keys @missing.keys", "", 2, "--keys: cannot read missing.keys"},
+        {"--out o --keys @bad.keys", "printf '1:Q # ok\\n2:A,\\n 3:?\\n' > bad.keys &&", 2,
+         "--keys: line 3: \"3:?\": unknown key"},
+        {"--out o", "touch o &&", 1, "--out: o is not a folder"},
+        {"--out /proc/nimbrel/o", "", 1, "--out: cannot make the folder /proc/nimbrel/o"},
+        {"--video v.mp4", "PATH=/nowhere", 1,
+         "--video needs the ffmpeg program, which is not installed (Debian package ffmpeg)"},
+        {"--video v.mp4", "mkdir bin && printf '#!/bin/sh\\nexit 3\\n' > bin/ffmpeg && chmod +x bin/ffmpeg && PATH=$PWD/bin:$PATH",
+         1, "ffmpeg stopped taking frames early (exit status 3)"},
+        {"--video v.mp4", "mkdir v.mp4 &&", 1, "cannot write the video v.mp4: Is a directory"},
+        // A disk that fills up: a file size limit makes the first write fail.
+        {"--frames 5 --out o", "ulimit -f 4 &&", 1, "cannot write o/frame000001.png: File too large"},
+    };
+    for (const BadInput &row : table) {
+        SCOPED_TRACE(row.args);
+        ScratchDir dir;
+        ASSERT_TRUE(dir.Ok());
+        fs::copy_file(NIMBREL_SPRITE, dir.File("particle3.bmp"));
+        const ToolRun run = Capture(dir, row.args, row.shell);
+        EXPECT_EQ(run.code, row.code);
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << run.err;
+        int messages = 0;  // progress lines aside
+        std::istringstream lines(run.err);
+        for (std::string line; std::getline(lines, line);) messages += line.find(" frames (") == std::string::npos;
+        EXPECT_EQ(messages, row.code == 2 ? 2 : 1) << "one message (and the pointer to --help)";
+        EXPECT_TRUE(run.out.empty()) << run.out;
+        for (const auto &entry : fs::recursive_directory_iterator(dir.Path())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name.find(".png") == std::string::npos && name.find(".mp4.") == std::string::npos &&
+                        !(name == "v.mp4" && entry.is_regular_file()))
+                << "left behind: " << entry.path();
+        }
+    }
+}
+
+TEST(KeyScriptTest, PressesActInFrameOrderThenInTheOrderGiven) {
+    std::vector<ScriptedPress> presses;
+    std::string error;
+    ASSERT_TRUE(ParseKeyScript("30:Q, 10:tab\n10:f7 # spin\n\t10:Z,,5:a", 60, presses, error)) << error;
+    const std::vector<std::pair<int, int>> expected = {{5, 'A'}, {10, 0x09}, {10, 0x76}, {10, 'Z'}, {30, 'Q'}};
+    ASSERT_EQ(presses.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(presses[i].frame, expected[i].first) << i;
+        EXPECT_EQ(presses[i].keyCode, expected[i].second) << i;
+    }
+    // Every control of the table, and only those, has a name.
+    const char *names[] = {"Q", "A", "W", "S", "E", "D", "R", "F", "Y", "H", "U", "J", "I", "K", "O",
+                           "L", "Z", "X", "C", "V", "B", "F1", "F2", "F5", "F6", "F7", "F8", "Tab", "M"};
+    ASSERT_EQ(std::size(names), kKeyActions.size());
+    for (std::size_t i = 0; i < kKeyActions.size(); ++i) EXPECT_EQ(KeyCodeFromName(names[i]), kKeyActions[i].key) << names[i];
+    for (const char *name : {"G", "F3", "F9", "F10", "1", "", "QQ", "Tabs"}) EXPECT_EQ(KeyCodeFromName(name), -1) << name;
+}
+
+}  // namespace
