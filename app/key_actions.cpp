@@ -108,14 +108,34 @@ const std::array<KeyAction, kKeyActionCount> kKeyActions = {{
     Toggle('M', &P::fadeIn),
 }};
 
+bool gReadoutShown = false;
+
 void ApplyPendingKey() {
+    bool acted = false;
     for (const KeyAction &row : kKeyActions) {
         if (!gInput.keyDown[row.key]) continue;
         gInput.keyDown[row.key] = false;
         Apply(row);
+        acted = true;
         break;
     }
+    if (!acted && gInput.keyDown[kReadoutKey]) {
+        gInput.keyDown[kReadoutKey] = false;
+        gReadoutShown = !gReadoutShown;
+    }
     gInput.keyPending = false;
+}
+
+bool KeyActs(const KeyAction &row) {
+    switch (row.operation) {
+    case KeyOperation::Add:
+    case KeyOperation::Subtract:
+        return GuardHolds(row, row.countsParticles ? gParams.particleCount : gParams.*row.value);
+    case KeyOperation::Toggle:
+    case KeyOperation::Screenshot:
+        break;
+    }
+    return true;
 }
 
 int KeyCodeFromName(const std::string &name) {
@@ -126,6 +146,7 @@ int KeyCodeFromName(const std::string &name) {
         code = 0x09;
     else if (name.size() == 2 && (name[0] == 'F' || name[0] == 'f') && name[1] >= '1' && name[1] <= '9')
         code = 0x70 + (name[1] - '1');
+    if (code == kReadoutKey) return code;
     for (const KeyAction &row : kKeyActions)
         if (row.key == code) return code;
     return -1;

@@ -37,13 +37,23 @@ struct KeyAction {
 constexpr int kKeyActionCount = 29;
 extern const std::array<KeyAction, kKeyActionCount> kKeyActions;
 
+// F3 shows and hides the readout panel. It is no row of the table: the
+// dispatch walks it after every row, so no other key changes order.
+constexpr std::uint8_t kReadoutKey = 0x72;
+extern bool gReadoutShown;  // hidden at start
+
 // Acts on the first row, in table order, whose key has its down flag set:
-// clears that flag and runs its action. Always clears keyPending, so at
-// most one action runs per call.
+// clears that flag and runs its action; with no such row, F3's flag. Always
+// clears keyPending, so at most one action runs per call.
 void ApplyPendingKey();
 
+// Whether a press of the row's key would change its value now: false only
+// for a step whose guard fails, the value being one step past its limit.
+bool KeyActs(const KeyAction &row);
+
 // The virtual-key code of a key named as in the controls table: a letter
-// in either case, "F1" to "F8", "Tab". -1 when no control has that name.
+// in either case, "F1" to "F8", "Tab", and F3 for the readout. -1 when no
+// control has that name.
 int KeyCodeFromName(const std::string &name);
 
 // What the screenshot row calls; tests replace it. nullptr restores

@@ -1,12 +1,22 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
 #include "app/frame_loop.h"
+#include "app/readout.h"
 #include "app/scene.h"
 #include "app/sdl_platform.h"
-#include "render/frame.h"
 #include "render/graphics.h"
 #include "app/user_message.h"
 #include "sim/clock.h"
+
+namespace {
+
+// The frame, with the readout panel over it on F3.
+void RenderProgramFrame() {
+    DrawFrameWithReadout();
+    CurrentGraphicsPlatform().swapBuffers();
+}
+
+}  // namespace
 
 int main() {
     SetMessageSink(ShowSdlMessage);
@@ -22,8 +32,9 @@ int main() {
     }
     InitScene();
 
-    const int exitCode = RunFrameLoop(PumpSdlEvents, RenderFrame);
+    const int exitCode = RunFrameLoop(PumpSdlEvents, RenderProgramFrame);
 
+    ShutdownReadout();
     ShutdownGraphics();
     CloseMainWindow();
     return exitCode;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/key_actions.h"
+#include "app/readout.h"
 #include "app/scene.h"
 #include "app/sdl_platform.h"
 #include "app/window_messages.h"
@@ -23,7 +24,6 @@
 #include "capture/options.h"
 #include "capture/progress.h"
 #include "capture/video_pipe.h"
-#include "render/frame.h"
 #include "render/graphics.h"
 #include "render/screenshot.h"
 #include "sim/clock.h"
@@ -139,7 +139,7 @@ int main(int argc, char **argv) {
             virtualNow = static_cast<std::uint32_t>(static_cast<std::uint64_t>(k) * 1000u /
                                                     static_cast<std::uint64_t>(options.fps));
             PressKeys(options.presses, nextPress, k);
-            DrawFrame();
+            DrawFrameWithReadout();
             CapturedFrame frame = writer.NextFrame();
             frame.number = k;
             frame.png = !options.outDir.empty() && k % options.every == 0;
@@ -155,6 +155,7 @@ int main(int argc, char **argv) {
         progress.Finish();
         error = writer.Error();
     }
+    ShutdownReadout();
     ShutdownGraphics();
     CloseMainWindow();
 

@@ -1,5 +1,7 @@
 #include "render/frame.h"
 
+#include <chrono>
+
 #include "render/gl.h"
 #include "render/graphics.h"
 #include "render/particle_alpha.h"
@@ -47,7 +49,7 @@ void DrawParticles(int batches) {
     }
 }
 
-void DrawFrame() {
+void DrawFrame(double *simulationMs) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -57,7 +59,13 @@ void DrawFrame() {
     glRotatef(-gParams.yawAngle, 0.0f, 1.0f, 0.0f);
     glRotatef(gParams.spinAngle, 0.0f, 1.0f, 0.0f);
 
-    UpdateParticles();
+    if (simulationMs) {
+        const auto start = std::chrono::steady_clock::now();
+        UpdateParticles();
+        *simulationMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    } else {
+        UpdateParticles();
+    }
 
     glBindTexture(GL_TEXTURE_2D, gParticleTexture);
     DrawParticles(gParams.batchCount);

@@ -211,7 +211,8 @@ TEST(KeyScriptTest, PressesActInFrameOrderThenInTheOrderGiven) {
                            "L", "Z", "X", "C", "V", "B", "F1", "F2", "F5", "F6", "F7", "F8", "Tab", "M"};
     ASSERT_EQ(std::size(names), kKeyActions.size());
     for (std::size_t i = 0; i < kKeyActions.size(); ++i) EXPECT_EQ(KeyCodeFromName(names[i]), kKeyActions[i].key) << names[i];
-    for (const char *name : {"G", "F3", "F9", "F10", "1", "", "QQ", "Tabs"}) EXPECT_EQ(KeyCodeFromName(name), -1) << name;
+    EXPECT_EQ(KeyCodeFromName("f3"), kReadoutKey);
+    for (const char *name : {"G", "F4", "F9", "F10", "1", "", "QQ", "Tabs"}) EXPECT_EQ(KeyCodeFromName(name), -1) << name;
 }
 
 }  // namespace

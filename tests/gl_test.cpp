@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include "app/key_actions.h"
+#include "app/readout.h"
 #include "app/sdl_platform.h"
 #include "image/texture.h"
 #include "tests/dib_builder.h"
@@ -73,6 +75,7 @@ public:
         glGetDoublev(GL_PROJECTION_MATRIX, startProjection);
     }
     void TearDown() override {
+        ShutdownReadout();
         ShutdownGraphics();
         CloseMainWindow();
     }
@@ -199,6 +202,29 @@ TEST_F(GlTest, FramesAllocateNothing) {
     EXPECT_EQ(allocations, 0);
 }
 
+std::uint32_t scriptedNow = 0;
+std::uint32_t SixtyHertz() { return scriptedNow += 8; }  // read twice a frame: 16 ms
+
+// Thirty frames of the same smoke; with `panel`, the readout shows over the
+// last five. Returns the frame drawn next, with the panel hidden.
+std::vector<unsigned char> FrameAfter(bool panel) {
+    ResetSimulation();
+    FillParticlePool();
+    scriptedNow = 0;
+    SetMillisecondClock(SixtyHertz);
+    for (int frame = 1; frame <= 30; ++frame) {
+        gReadoutShown = panel && frame > 25;
+        DrawFrameWithReadout();
+        CurrentGraphicsPlatform().swapBuffers();
+    }
+    gReadoutShown = false;
+    DrawFrameWithReadout();
+    std::vector<unsigned char> rgba(800 * 800 * 4);
+    glReadPixels(0, 0, 800, 800, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    SetMillisecondClock(nullptr);
+    return rgba;
+}
+
 // The texture step in a scratch working directory holding `sprite`.
 class GlTextureTest : public GlTest {
 protected:
@@ -273,6 +299,29 @@ TEST_F(GlTextureTest, MissingSpriteIsReportedOnceAndLeavesTheNameUnset) {
     glBindTexture(GL_TEXTURE_2D, gParticleTexture);
     DrawParticles(1);
     EXPECT_NEAR(RedAt(400, 400), 64, 1);
+}
+
+// The panel puts back every piece of GL state the frame relies on: the
+// frame after it equals, pixel for pixel, the frame drawn without the
+// panel ever having been shown (no test before this one shows it). The
+// sprites are textured, as in the program.
+TEST_F(GlTextureTest, FrameAfterTheReadoutIsUntouchedByIt) {
+    std::vector<std::uint8_t> rgb(16 * 16 * 3);
+    for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(40 + i % 200);
+    DibLayout layout;
+    layout.width = layout.height = 16;
+    layout.pixels = StoredRows24(rgb, 16, 16);
+    WriteSprite(layout);
+    MakeParticleTexture();
+    const std::vector<unsigned char> plain = FrameAfter(false);
+    const std::vector<unsigned char> after = FrameAfter(true);
+    int lit = 0, differ = 0;
+    for (std::size_t i = 0; i < plain.size(); ++i) {
+        lit += plain[i] != 0 && i % 4 != 3;
+        differ += plain[i] != after[i];
+    }
+    EXPECT_GT(lit, 10000) << "the frame shows smoke";
+    EXPECT_EQ(differ, 0);
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ needed=(
   # The capture tool: PNG files, and videos through the ffmpeg program
   # (whose ffprobe the tests read videos back with).
   libpng-dev ffmpeg
+  # The readout panel.
+  libimgui-dev
   # Display tests and `make run` without a display: a virtual X server,
   # window and key tools, screen grabs and picture checks, and the core
   # fonts the window layer's message boxes are drawn with.
