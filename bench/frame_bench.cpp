@@ -1,7 +1,7 @@
 // Cost of a real frame on the GL at hand, off screen (a hidden window on
 // the display when there is one, else EGL with no X server): the frame
-// routine, its simulation step, and what a capture adds to a frame: the
-// read-back and the PNG file. The drawing's own cost is the frame's less
+// routine, its simulation step, the readout panel's cost, and what a
+// capture adds to a frame: the read-back and the PNG file. The drawing's own cost is the frame's less
 // its simulation. Times are wall-clock milliseconds per frame: a software
 // renderer works on threads of its own.
 #include <benchmark/benchmark.h>
@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "app/key_actions.h"
+#include "app/readout.h"
 #include "app/sdl_platform.h"
 #include "image/png_writer.h"
 #include "render/frame.h"
@@ -37,6 +39,19 @@ void BM_Frame(benchmark::State &state) {
         RenderFrame();
         glFinish();
     }
+}
+
+// The program's frame with the readout panel shown (or hidden, for the
+// side-by-side figure): the CPU column is the main thread's cost.
+void BM_FrameWithReadout(benchmark::State &state) {
+    Prepare(state);
+    gReadoutShown = state.range(1) != 0;
+    for (auto _ : state) {
+        DrawFrameWithReadout();
+        CurrentGraphicsPlatform().swapBuffers();
+        glFinish();
+    }
+    gReadoutShown = false;
 }
 
 void BM_FrameSimulation(benchmark::State &state) {
@@ -80,6 +95,7 @@ void BM_WritePng(benchmark::State &state) {
 }
 
 BENCHMARK(BM_Frame)->Arg(4000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FrameWithReadout)->Args({4000, 0})->Args({4000, 1})->Args({0, 0})->Args({0, 1})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FrameSimulation)->Arg(4000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CaptureFrame)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadBack)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -97,6 +113,7 @@ int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    ShutdownReadout();
     ShutdownGraphics();
     CloseMainWindow();
     return 0;

@@ -190,7 +190,8 @@ particle3.bmp from the working directory, as the program does.
                  space, or @FILE for a file of them (# starts a comment).
                  A press listed for frame f acts before frame f is drawn.
                  Keys as in the controls: the letters, F1 to F8, Tab
-                 (Tab saves screenshot0.ppm in the working directory).
+                 (Tab saves screenshot0.ppm in the working directory;
+                 F3 shows the readout, whose timings are this machine's).
   --out DIR      write PNG files DIR/frame000001.png ..., named by frame
                  number; the folder is made when missing
   --every K      keep only every Kth frame as a PNG (K, 2K, ...); the

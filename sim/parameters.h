@@ -33,5 +33,9 @@ struct SimulationParameters {
 
 extern SimulationParameters gParams;
 
+// Every field equal.
+bool operator==(const SimulationParameters &a, const SimulationParameters &b);
+inline bool operator!=(const SimulationParameters &a, const SimulationParameters &b) { return !(a == b); }
+
 // Sets particleCount and keeps batchCount in step with it.
 void SetParticleCount(std::int32_t count);

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "app/key_actions.h"
+#include "app/readout_text.h"
 #include "app/window_messages.h"
 #include "sim/particles.h"
 #include "tests/sim_support.h"
@@ -24,6 +24,7 @@ protected:
     void SetUp() override {
         gParams = SimulationParameters{};
         gInput = InputState{};
+        gReadoutShown = false;
         screenshots.clear();
         SetScreenshotWriter(RecordScreenshot);
     }
@@ -48,16 +49,6 @@ protected:
     }
 };
 
-bool SameParameters(const SimulationParameters &a, const SimulationParameters &b) {
-    return std::tie(a.driftSpeed, a.spreadY, a.spreadZ, a.turbulence, a.maxAge, a.damping,
-                    a.particleCount, a.batchCount, a.emitterRadius, a.emitterX, a.constantAlpha,
-                    a.pointSize, a.fadeOut, a.fadeIn, a.cameraDistance, a.spinAngle, a.yawAngle,
-                    a.pitchAngle) ==
-           std::tie(b.driftSpeed, b.spreadY, b.spreadZ, b.turbulence, b.maxAge, b.damping,
-                    b.particleCount, b.batchCount, b.emitterRadius, b.emitterX, b.constantAlpha,
-                    b.pointSize, b.fadeOut, b.fadeIn, b.cameraDistance, b.spinAngle, b.yawAngle,
-                    b.pitchAngle);
-}
 
 struct HeldKey {
     std::uint8_t key;
@@ -104,7 +95,7 @@ TEST_F(KeyActionsTest, EveryOtherParameterIsLeftAlone) {
     Press('W');
     SimulationParameters expected;
     expected.spreadY = gParams.spreadY;
-    EXPECT_TRUE(SameParameters(gParams, expected));
+    EXPECT_TRUE(gParams == expected);
 }
 
 TEST_F(KeyActionsTest, FirstFlaggedKeyInTableOrderWinsAndTheOtherWaits) {
@@ -119,12 +110,46 @@ TEST_F(KeyActionsTest, FirstFlaggedKeyInTableOrderWinsAndTheOtherWaits) {
     EXPECT_FALSE(gInput.keyDown['A']);
 }
 
+// F3 is walked after every row: with M (the last row) flagged too, M acts
+// first and F3 waits for the next dispatch.
+TEST_F(KeyActionsTest, ReadoutKeyComesAfterTheWholeTable) {
+    HandleWindowMessage({MessageKind::KeyDown, kReadoutKey});
+    HandleWindowMessage({MessageKind::KeyDown, 'M'});
+    ApplyPendingKey();
+    EXPECT_TRUE(gParams.fadeIn);
+    EXPECT_FALSE(gReadoutShown);
+    ApplyPendingKey();
+    EXPECT_TRUE(gReadoutShown);
+    Press(kReadoutKey);
+    EXPECT_FALSE(gReadoutShown);
+}
+
+// The readout shows each value with its step's decimals, and marks a key
+// whose value has gone past its limit.
+TEST_F(KeyActionsTest, ReadoutLinesShowSteppedValuesAndKeysPastTheirLimit) {
+    EXPECT_EQ(FormatStepped(4.1000004f, 0.2f), "4.1");
+    EXPECT_EQ(FormatStepped(-0.099999987f, 0.1f), "-0.1");
+    EXPECT_EQ(FormatStepped(-0.01f, 0.1f), "0.0");
+    EXPECT_EQ(FormatStepped(202.0f, 4.0f), "202");
+
+    Hold('Q', gParams.driftSpeed);
+    Press('K');
+    Press('K');  // 4000 down to 0 particles
+    for (int i = 0; i < 3; ++i) Press('E');
+    const std::vector<std::string> lines = ReadoutLines(gParams, FrameTimings{});
+    ASSERT_GE(lines.size(), 7u);
+    EXPECT_EQ(lines[0], "drift speed           -15.5  Q stop  A +0.5");
+    EXPECT_EQ(lines[2], "depth spread            1.1  E +0.2  D -0.2");
+    EXPECT_EQ(lines[6], "particles                 0  I +2000  K stop");
+    EXPECT_EQ(lines.back(), "Tab screenshot \xC2\xB7 F3 hide");
+}
+
 TEST_F(KeyActionsTest, UnlistedKeyOnlyClearsThePendingFlag) {
     Press('P');
     EXPECT_FALSE(gInput.keyPending);
     EXPECT_TRUE(gInput.keyDown['P']);
     SimulationParameters start;
-    EXPECT_TRUE(SameParameters(gParams, start));
+    EXPECT_TRUE(gParams == start);
 }
 
 TEST_F(KeyActionsTest, FadeTogglesWithFadeInBothOn) {
