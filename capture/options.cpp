@@ -166,6 +166,9 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
 
     if (options.outDir.empty() && options.videoPath.empty())
         return fail("nothing to write: give --out DIR, --video FILE or both");
+    if (options.every > options.frames)
+        return fail("--every: " + std::to_string(options.every) + " is more than the " +
+                    std::to_string(options.frames) + " frames of the capture");
     if (haveKeys) {
         std::string script = keys;
         std::string error;

@@ -155,6 +155,7 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out o --frames ten", "", 2, "--frames: \"ten\" is not a whole number"},
         {"--out o --fps 241", "", 2, "--fps: 241 is out of range (1 to 240)"},
         {"--out o --every 0", "", 2, "--every: 0 is out of range"},
+        {"--out o --frames 10 --every 11", "", 2, "--every: 11 is more than the 10 frames of the capture"},
         {"--out o --keys 5:G", "", 2, "--keys: \"5:G\": unknown key \"G\""},
         {"--out o --keys 5:F4", "", 2, "unknown key \"F4\""},
         {"--out o --frames 10 --keys 11:Q", "", 2, "frame 11 is outside the capture (1 to 10)"},

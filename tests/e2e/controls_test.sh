@@ -5,16 +5,6 @@
 # should.
 source "$(dirname "$0")/lib.sh"
 
-# press KEY: a key-down, held long enough for a loop pass with no message
-# waiting to act on it (well short of the auto-repeat delay), then its
-# key-up. A key-up taken before that pass would cancel the action.
-press() {
-  xdotool keydown "$1"
-  sleep 0.4
-  xdotool keyup "$1"
-  sleep 0.1
-}
-
 # region_brightness FILE GEOMETRY: mean grey level of part of a picture.
 region_brightness() { convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:mean]' info:; }
 

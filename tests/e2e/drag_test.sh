@@ -8,13 +8,6 @@
 # been queued behind them and the press lost.
 source "$(dirname "$0")/lib.sh"
 
-press() {
-  xdotool keydown "$1"
-  sleep 0.4
-  xdotool keyup "$1"
-  sleep 0.1
-}
-
 now_ms() { date +%s%3N; }
 
 start_nimbrel

@@ -50,6 +50,16 @@ wait_for_window() {
   fail "no window titled \"$1\""
 }
 
+# press KEY: a key-down, held long enough for a loop pass with no message
+# waiting to act on it (well short of the auto-repeat delay), then its
+# key-up. A key-up taken before that pass would cancel the action.
+press() {
+  xdotool keydown "$1"
+  sleep 0.4
+  xdotool keyup "$1"
+  sleep 0.1
+}
+
 # grab FILE: the window's 800 x 800 area of the screen as a PNG.
 grab() { import -window root -crop 800x800+0+0 +repage "$1"; }
 

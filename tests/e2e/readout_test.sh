@@ -4,19 +4,12 @@
 # contains it, and F3 again takes it away.
 source "$(dirname "$0")/lib.sh"
 
-press() {
-  xdotool keydown "$1"
-  sleep 0.4
-  xdotool keyup "$1"
-  sleep 0.1
-}
-
 # text_pixels FILE: bright pixels in the panel's first six lines, a band
 # at the top of the window where the smoke hardly reaches.
 text_pixels() { convert "$1" -crop 430x110+0+0 +repage -colorspace Gray -threshold 60% -format '%[fx:round(mean*w*h)]' info:; }
 
-# changed A B GEOMETRY: pixels of one line that differ by more than what
-# smoke seen through the panel can change.
+# changed A B GEOMETRY: pixels of one line that differ clearly between two
+# pictures.
 changed() {
   convert "$1" -crop "$3" +repage "$workdir/line-a.png"
   convert "$2" -crop "$3" +repage "$workdir/line-b.png"
