@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs a command on a private Xvfb display with Mesa's software renderer,
 # and stops the server afterwards. The display number is chosen by Xvfb,
-# so several of these can run at once.
+# so several of these can run at once. -noreset: by default the server
+# resets when its last client leaves, and a client that connects during
+# the reset (the program, right after the readiness probe) is refused.
 set -euo pipefail
 
 scratch=$(mktemp -d)
-Xvfb -displayfd 3 -screen 0 1024x1024x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 1024x1024x24 -nolisten tcp -noreset 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 server=$!
 trap 'kill "$server" 2>/dev/null || true; wait "$server" 2>/dev/null || true; rm -rf "$scratch"' EXIT
 
