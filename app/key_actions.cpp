@@ -1,6 +1,6 @@
 #include "app/key_actions.h"
 
-#include <cctype>
+#include <strings.h>
 
 #include "app/window_messages.h"
 #include "render/screenshot.h"
@@ -138,17 +138,17 @@ bool KeyActs(const KeyAction &row) {
     return true;
 }
 
+std::string KeyName(std::uint8_t key) {
+    if (key == 0x09) return "Tab";
+    if (key >= 0x70 && key <= 0x7B) return "F" + std::to_string(key - 0x6F);
+    return std::string(1, static_cast<char>(key));
+}
+
 int KeyCodeFromName(const std::string &name) {
-    int code = -1;
-    if (name.size() == 1 && std::isalpha(static_cast<unsigned char>(name[0])))
-        code = std::toupper(static_cast<unsigned char>(name[0]));
-    else if (name == "Tab" || name == "tab" || name == "TAB")
-        code = 0x09;
-    else if (name.size() == 2 && (name[0] == 'F' || name[0] == 'f') && name[1] >= '1' && name[1] <= '9')
-        code = 0x70 + (name[1] - '1');
-    if (code == kReadoutKey) return code;
+    const auto named = [&name](std::uint8_t key) { return strcasecmp(KeyName(key).c_str(), name.c_str()) == 0; };
+    if (named(kReadoutKey)) return kReadoutKey;
     for (const KeyAction &row : kKeyActions)
-        if (row.key == code) return code;
+        if (named(row.key)) return row.key;
     return -1;
 }
 

@@ -51,9 +51,11 @@ void ApplyPendingKey();
 // for a step whose guard fails, the value being one step past its limit.
 bool KeyActs(const KeyAction &row);
 
-// The virtual-key code of a key named as in the controls table: a letter
-// in either case, "F1" to "F8", "Tab", and F3 for the readout. -1 when no
-// control has that name.
+// A control's name as the controls table gives it: "Q", "F7", "Tab".
+std::string KeyName(std::uint8_t key);
+
+// The virtual-key code of the control (a row of the table, or F3) with that
+// name, in any case. -1 when no control has that name.
 int KeyCodeFromName(const std::string &name);
 
 // What the screenshot row calls; tests replace it. nullptr restores

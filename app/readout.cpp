@@ -33,8 +33,8 @@ struct Readout {
     FrameTimings shown;
     bool timingsChanged = false;
 
-    // The panel is drawn with ImGui only when its text or the drawable
-    // changes, and copied into a texture then; every other frame draws
+    // The panel is drawn with ImGui only when the values, the timings or
+    // the drawable change, and copied into a texture then; every other frame draws
     // that texture as one quad, which costs the main thread far less than
     // a thousand glyphs.
     SimulationParameters params;         // the values it shows
@@ -171,12 +171,7 @@ void DrawPanel() {
     }
     readout.params = gParams;
     readout.timingsChanged = false;
-    std::vector<std::string> lines = ReadoutLines(gParams, readout.shown);
-    if (readout.cached && sameDrawable && lines == readout.lines) {
-        DrawCachedPanel();
-        return;
-    }
-    readout.lines = std::move(lines);
+    readout.lines = ReadoutLines(gParams, readout.shown);
     readout.width = viewport[2];
     readout.height = viewport[3];
     // An auto-sized window takes its size from the frame before: build

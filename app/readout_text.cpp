@@ -18,12 +18,6 @@ int DecimalsFor(double step) {
     return 4;
 }
 
-std::string KeyName(std::uint8_t key) {
-    if (key == 0x09) return "Tab";
-    if (key >= 0x70 && key <= 0x7B) return "F" + std::to_string(key - 0x6F);
-    return std::string(1, static_cast<char>(key));
-}
-
 // "Q -0.5" for each row stepping the target, or "Q stop" past its limit.
 std::string KeysFor(float P::*value, bool countsParticles) {
     std::string keys;

@@ -1,9 +1,9 @@
 // Cost of a real frame on the GL at hand, off screen (a hidden window on
 // the display when there is one, else EGL with no X server): the frame
 // routine, its simulation step, the readout panel's cost, and what a
-// capture adds to a frame: the read-back and the PNG file. The drawing's own cost is the frame's less
-// its simulation. Times are wall-clock milliseconds per frame: a software
-// renderer works on threads of its own.
+// capture adds to a frame: the read-back and the PNG file. The drawing's
+// own cost is the frame's less its simulation. Times are wall-clock
+// milliseconds per frame: a software renderer works on threads of its own.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -25,6 +25,8 @@
 namespace {
 
 constexpr int kSize = 800;
+
+std::string ScratchPng() { return "/tmp/nimbrel-bench-" + std::to_string(getpid()) + ".png"; }
 
 void Prepare(benchmark::State &state) {
     ResetSimulation();
@@ -63,7 +65,7 @@ void BM_FrameSimulation(benchmark::State &state) {
 void BM_CaptureFrame(benchmark::State &state) {
     Prepare(state);
     std::vector<unsigned char> rgb(3 * kSize * kSize);
-    const std::string path = "/tmp/nimbrel-bench-" + std::to_string(getpid()) + ".png";
+    const std::string path = ScratchPng();
     std::string error;
     for (auto _ : state) {
         DrawFrame();
@@ -87,7 +89,7 @@ void BM_WritePng(benchmark::State &state) {
     DrawFrame();
     std::vector<unsigned char> rgb(3 * kSize * kSize);
     ReadBackRgb(kSize, kSize, rgb.data());
-    const std::string path = "/tmp/nimbrel-bench-" + std::to_string(getpid()) + ".png";
+    const std::string path = ScratchPng();
     std::string error;
     for (auto _ : state)
         if (!WritePng(path, rgb.data(), kSize, kSize, 1, error)) state.SkipWithError(error.c_str());

@@ -2,7 +2,6 @@
 // files or a video. Set up as the program is (the 800 x 800 drawable,
 // InitGraphics, InitScene, the same frame routine), but its clock is
 // virtual and its key presses come from a script.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -74,12 +73,12 @@ void HandleStopSignals() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-// The presses for this frame, through the program's key-action table: each
-// acts on its own, in the order given.
+// The presses for this frame, as the program takes them: a key-down
+// message, then a dispatch with nothing waiting. Each acts on its own, in
+// the order given.
 void PressKeys(const std::vector<ScriptedPress> &presses, std::size_t &next, int frame) {
     for (; next < presses.size() && presses[next].frame == frame; ++next) {
-        gInput.keyDown[static_cast<std::size_t>(presses[next].keyCode)] = true;
-        gInput.keyPending = true;
+        HandleWindowMessage({MessageKind::KeyDown, static_cast<std::uint32_t>(presses[next].keyCode)});
         ApplyPendingKey();
     }
 }
