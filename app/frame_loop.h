@@ -2,7 +2,7 @@
 // one frame in every pass, until the quit message is taken.
 #pragma once
 
-#include "app/window_messages.h"
+#include "platform/window_messages.h"
 
 // Moves waiting window-system events into the queue without blocking.
 using EventPump = void (*)(MessageQueue &queue);

@@ -2,7 +2,7 @@
 
 #include <strings.h>
 
-#include "app/window_messages.h"
+#include "platform/window_messages.h"
 #include "render/screenshot.h"
 #include "sim/particles.h"
 

@@ -3,7 +3,7 @@
 #include "app/frame_loop.h"
 #include "app/readout.h"
 #include "app/scene.h"
-#include "app/sdl_platform.h"
+#include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "app/user_message.h"
 #include "sim/clock.h"

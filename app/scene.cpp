@@ -1,6 +1,6 @@
 #include "app/scene.h"
 
-#include "image/texture.h"
+#include "render/texture.h"
 #include "render/graphics.h"
 #include "sim/particles.h"
 

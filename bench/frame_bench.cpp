@@ -14,7 +14,7 @@
 
 #include "app/key_actions.h"
 #include "app/readout.h"
-#include "app/sdl_platform.h"
+#include "platform/sdl_platform.h"
 #include "image/png_writer.h"
 #include "render/frame.h"
 #include "render/gl.h"

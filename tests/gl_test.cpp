@@ -13,8 +13,8 @@
 
 #include "app/key_actions.h"
 #include "app/readout.h"
-#include "app/sdl_platform.h"
-#include "image/texture.h"
+#include "platform/sdl_platform.h"
+#include "render/texture.h"
 #include "tests/dib_builder.h"
 #include "tests/scratch_dir.h"
 #include "render/frame.h"

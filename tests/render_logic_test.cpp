@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "app/sdl_platform.h"
+#include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "render/particle_alpha.h"
 

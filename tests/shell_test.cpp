@@ -6,7 +6,7 @@
 
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
-#include "app/window_messages.h"
+#include "platform/window_messages.h"
 #include "sim/particles.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "image/texture.h"
+#include "render/texture.h"
 
 #include "image/dib_loader.h"
 #include "render/gl.h"

@@ -1,4 +1,4 @@
-#include "app/window_messages.h"
+#include "platform/window_messages.h"
 
 #include "render/graphics.h"
 #include "sim/parameters.h"

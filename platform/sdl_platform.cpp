@@ -1,4 +1,4 @@
-#include "app/sdl_platform.h"
+#include "platform/sdl_platform.h"
 
 #include <SDL.h>
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "app/window_messages.h"
+#include "platform/window_messages.h"
 #include "render/graphics.h"
 #include "app/user_message.h"
 
