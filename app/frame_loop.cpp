@@ -1,6 +1,7 @@
 #include "app/frame_loop.h"
 
 #include "app/key_actions.h"
+#include "app/window_handler.h"
 
 int RunFrameLoop(EventPump pump, FrameRenderer renderFrame) {
     WindowMessage message;  // starts as no message, so the loop is entered

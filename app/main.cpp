@@ -3,9 +3,9 @@
 #include "app/frame_loop.h"
 #include "app/readout.h"
 #include "app/scene.h"
+#include "app/user_message.h"
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
-#include "app/user_message.h"
 #include "sim/clock.h"
 
 namespace {
@@ -23,10 +23,14 @@ int main() {
     SetMillisecondClock(SdlMilliseconds);
     SetGraphicsPlatform(SdlGraphicsPlatform());
 
-    // The window or its context cannot be made: the reason is already on
-    // the standard error.
-    if (!OpenMainWindow()) return 1;
-    if (!InitGraphics()) {
+    // The window or its context cannot be made: the reason goes to the
+    // standard error.
+    if (!OpenMainWindow()) {
+        PrintDiagnostic(PlatformError());
+        return 1;
+    }
+    if (!InitGraphics(ShowGraphicsWarning)) {
+        PrintDiagnostic(PlatformError());
         CloseMainWindow();
         return 1;
     }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/key_actions.h"
+#include "app/key_table.h"
 
 namespace {
 

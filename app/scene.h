@@ -1,6 +1,14 @@
 // Scene set-up, once the graphics are ready.
 #pragma once
 
+// The sprite image every particle carries, read from the working directory.
+constexpr const char *kSpriteFile = "./particle3.bmp";
+
+// Loads kSpriteFile and uploads it as the particle texture. A file that
+// cannot be loaded gets its one "Error" box; the texture name then stays
+// unset and the sprites are drawn untextured.
+void MakeParticleTexture();
+
 // The particle texture, then the start-up point-size clamp, then the fill
 // of the particle pool.
 void InitScene();

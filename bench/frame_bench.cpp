@@ -19,12 +19,12 @@
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
-#include "render/screenshot.h"
+#include "render/read_back.h"
 #include "sim/particles.h"
 
 namespace {
 
-constexpr int kSize = 800;
+constexpr int kSize = kDrawableSize;
 
 std::string ScratchPng() { return "/tmp/nimbrel-bench-" + std::to_string(getpid()) + ".png"; }
 
@@ -107,7 +107,7 @@ BENCHMARK(BM_WritePng)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char **argv) {
     SetGraphicsPlatform(SdlGraphicsPlatform());
-    if (!OpenMainWindow(WindowMode::OffScreen) || !InitGraphics()) {
+    if (!OpenMainWindow(WindowMode::OffScreen) || !InitGraphics(nullptr)) {
         std::fprintf(stderr, "frame_bench: no GL context, on a display or off screen\n");
         return 1;
     }

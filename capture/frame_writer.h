@@ -14,7 +14,7 @@ class VideoPipe;
 struct CapturedFrame {
     int number = 0;     // 1 for the first frame of the capture
     bool png = false;   // kept as a PNG file
-    std::vector<unsigned char> rgb;  // width x height, rows bottom-up
+    std::vector<unsigned char> rgb;  // width x height, rows top-down
 };
 
 class FrameWriter {

@@ -17,19 +17,20 @@
 #include "app/key_actions.h"
 #include "app/readout.h"
 #include "app/scene.h"
-#include "platform/sdl_platform.h"
-#include "platform/window_messages.h"
+#include "app/user_message.h"
+#include "app/window_handler.h"
 #include "capture/frame_writer.h"
 #include "capture/options.h"
 #include "capture/progress.h"
 #include "capture/video_pipe.h"
+#include "platform/sdl_platform.h"
 #include "render/graphics.h"
-#include "render/screenshot.h"
+#include "render/read_back.h"
 #include "sim/clock.h"
 
 namespace {
 
-constexpr int kSize = 800;  // the program's drawable
+constexpr int kSize = kDrawableSize;
 
 volatile std::sig_atomic_t stopSignal = 0;
 void OnStopSignal(int signal) { stopSignal = signal; }
@@ -39,7 +40,7 @@ std::uint32_t virtualNow = 0;
 std::uint32_t VirtualClock() { return virtualNow; }
 
 int Fail(const std::string &message, int code) {
-    std::fprintf(stderr, "nimbrel-capture: %s\n", message.c_str());
+    PrintDiagnostic(message);
     return code;
 }
 
@@ -98,6 +99,7 @@ std::string WhatWasWritten(const CaptureOptions &options) {
 }  // namespace
 
 int main(int argc, char **argv) {
+    SetProgramName("nimbrel-capture");
     const ParseResult parsed = ParseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (parsed.outcome == ParseOutcome::Help) {
         std::fputs(CaptureUsage(), stdout);
@@ -120,8 +122,12 @@ int main(int argc, char **argv) {
     SetMessageSink(nullptr);
     SetMillisecondClock(VirtualClock);
     SetGraphicsPlatform(SdlGraphicsPlatform());
-    if (!OpenMainWindow(WindowMode::OffScreen)) return Fail("no window system to draw with", 1);
-    if (!InitGraphics()) {
+    if (!OpenMainWindow(WindowMode::OffScreen)) {
+        PrintDiagnostic(PlatformError());
+        return Fail("no window system to draw with", 1);
+    }
+    if (!InitGraphics(ShowGraphicsWarning)) {
+        PrintDiagnostic(PlatformError());
         CloseMainWindow();
         return Fail("no GL context to draw with", 1);
     }
@@ -143,7 +149,11 @@ int main(int argc, char **argv) {
             frame.number = k;
             frame.png = !options.outDir.empty() && k % options.every == 0;
             if (frame.png || video) {
-                ReadBackRgb(kSize, kSize, frame.rgb.data());
+                if (!ReadBackRgb(kSize, kSize, frame.rgb.data())) {
+                    error = "cannot read the frame back from the GL";
+                    written = false;
+                    break;
+                }
                 written = writer.Submit(std::move(frame));
             }
             CurrentGraphicsPlatform().swapBuffers();
@@ -152,7 +162,7 @@ int main(int argc, char **argv) {
         }
         written = writer.Drain() && written;
         progress.Finish();
-        error = writer.Error();
+        if (error.empty()) error = writer.Error();
     }
     ShutdownReadout();
     ShutdownGraphics();
@@ -170,7 +180,8 @@ int main(int argc, char **argv) {
         return Fail(error, 1);
     }
     if (video && !video->Finish(error)) return Fail(error, 1);
-    std::printf("nimbrel-capture: %d frames at %d fps (%d x %d): wrote %s\n", options.frames, options.fps,
-                kSize, kSize, WhatWasWritten(options).c_str());
+    PrintOutputLine("nimbrel-capture: " + std::to_string(options.frames) + " frames at " +
+                    std::to_string(options.fps) + " fps (" + std::to_string(kSize) + " x " + std::to_string(kSize) +
+                    "): wrote " + WhatWasWritten(options) + "\n");
     return 0;
 }

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/key_actions.h"
+#include "app/key_table.h"
 
 namespace {
 

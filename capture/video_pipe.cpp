@@ -62,9 +62,7 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
     std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
                                      "-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
-                                     "-framerate", std::to_string(fps), "-i", "pipe:0",
-                                     // The GL reads rows bottom-up.
-                                     "-vf", "vflip"};
+                                     "-framerate", std::to_string(fps), "-i", "pipe:0"};
     if (EndsWith(path, ".mp4") || EndsWith(path, ".MP4"))
         args.insert(args.end(), {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", "18",
                                  "-pix_fmt", "yuv420p", "-movflags", "+faststart"});

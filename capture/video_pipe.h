@@ -20,8 +20,8 @@ public:
     // problem, when ffmpeg is not installed or the file cannot be made.
     bool Start(const std::string &path, int width, int height, int fps, std::string &error);
 
-    // One frame, rows from the bottom of the picture up (as the GL reads
-    // them back). False when ffmpeg has stopped taking frames.
+    // One frame, rows from the top of the picture down. False when ffmpeg
+    // has stopped taking frames.
     bool WriteFrame(const unsigned char *rgb, std::string &error);
 
     // Ends the input, waits for ffmpeg and moves the video into place.

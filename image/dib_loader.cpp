@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <new>
 
-#include "app/user_message.h"
-
 namespace {
 
 constexpr std::size_t kFileHeaderSize = 14;
@@ -33,8 +31,6 @@ std::int32_t S32(const unsigned char *p) { return static_cast<std::int32_t>(U32(
 std::int64_t RowCount(const DibInfo &info) {
     return info.height < 0 ? -static_cast<std::int64_t>(info.height) : info.height;
 }
-
-void ShowLoadError(const char *text) { ShowUserMessage(MessageStyle::Plain, "Error", text); }
 
 // Bytes of one stored row: bits rounded up to whole 32-bit words.
 std::size_t StoredRowBytes(std::uint16_t bitCount, std::int64_t width) {
@@ -207,7 +203,7 @@ DibError ReadDibInfo(const unsigned char *file, std::size_t size, DibInfo &info)
     return DibError::None;
 }
 
-ImageRecord *DecodeDibImage(const unsigned char *file, std::size_t size) {
+DibLoad DecodeDibImage(const unsigned char *file, std::size_t size) {
     DibInfo info;
     DibError error = ReadDibInfo(file, size, info);
     if (error == DibError::None) error = CheckConvertible(info);
@@ -228,16 +224,15 @@ ImageRecord *DecodeDibImage(const unsigned char *file, std::size_t size) {
     }
     if (error != DibError::None) {
         std::free(pixels);
-        ShowLoadError(DibErrorText(error));
-        return nullptr;
+        return {nullptr, DibErrorText(error)};
     }
     record->width = info.width;
     record->height = static_cast<std::int32_t>(RowCount(info));
     record->pixels = pixels;
-    return record;
+    return {record, ""};
 }
 
-ImageRecord *LoadDibImage(const char *path) {
+DibLoad LoadDibImage(const char *path) {
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     struct stat status {};
     void *view = MAP_FAILED;
@@ -247,13 +242,12 @@ ImageRecord *LoadDibImage(const char *path) {
     if (view == MAP_FAILED) {
         char text[256];
         std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", path);
-        ShowLoadError(text);
-        return nullptr;
+        return {nullptr, text};
     }
     const std::size_t size = static_cast<std::size_t>(status.st_size);
-    ImageRecord *record = DecodeDibImage(static_cast<const unsigned char *>(view), size);
+    DibLoad load = DecodeDibImage(static_cast<const unsigned char *>(view), size);
     munmap(view, size);
-    return record;
+    return load;
 }
 
 void FreeImageRecord(ImageRecord *record) {

@@ -4,13 +4,13 @@
 // Accepted: the 12-byte core header and the 40-byte info header, with their
 // colour tables; uncompressed pixels of 1, 4 and 8 bits through the colour
 // table, 16 bits as 5-5-5, 24 bits as blue-green-red and 32 bits as
-// blue-green-red and an ignored byte. Every failure is shown to the user
-// (through ShowUserMessage, exactly one message per failed load) and gives
-// a null result.
+// blue-green-red and an ignored byte. A failed load gives no image and
+// exactly one text for the user, which the caller shows.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct ImageRecord {
@@ -19,11 +19,17 @@ struct ImageRecord {
     unsigned char *pixels = nullptr;  // 3 * width * height bytes, no row filler
 };
 
+// What a load gives: the image, or no image and the one text that says why.
+struct DibLoad {
+    ImageRecord *image = nullptr;  // the caller frees it with FreeImageRecord
+    std::string error;             // empty when there is an image
+};
+
 // Loads the file at `path`, read in place through a read-only mapping.
-ImageRecord *LoadDibImage(const char *path);
+DibLoad LoadDibImage(const char *path);
 
 // The same for a file's bytes already in memory.
-ImageRecord *DecodeDibImage(const unsigned char *file, std::size_t size);
+DibLoad DecodeDibImage(const unsigned char *file, std::size_t size);
 
 // Releases the pixel bytes, then the record. Null is allowed.
 void FreeImageRecord(ImageRecord *record);

@@ -74,12 +74,10 @@ bool WritePng(const std::string &path, const unsigned char *rgb, int width, int 
         error = "cannot write " + path + ": bad picture size or compression level";
         return false;
     }
-    // Top row first: the last row of the buffer.
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
     const std::size_t stride = std::size_t{3} * static_cast<std::size_t>(width);
     for (int j = 0; j < height; ++j)
-        rows[static_cast<std::size_t>(j)] =
-            const_cast<png_bytep>(rgb + static_cast<std::size_t>(height - 1 - j) * stride);
+        rows[static_cast<std::size_t>(j)] = const_cast<png_bytep>(rgb + static_cast<std::size_t>(j) * stride);
 
     ReplacementFile file;
     if (!file.Open(path)) {

@@ -4,8 +4,7 @@
 #include <string>
 
 // Writes width x height pixels of tightly packed red, green and blue bytes,
-// rows from the bottom of the picture up (as the GL reads them back), to
-// `path` as an 8-bit RGB PNG, top row first. `level` is zlib's compression
+// rows from the top of the picture down, to `path` as an 8-bit RGB PNG. `level` is zlib's compression
 // level, 0 to 9; 1 is fast, and smoke over black still packs to
 // a tenth of its raw size. The file is
 // replaced all or nothing (see replacement_file.h). On failure returns

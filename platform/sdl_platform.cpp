@@ -2,25 +2,25 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
 
-constexpr int kWindowSize = 800;
-
 SDL_Window *window = nullptr;
 SDL_GLContext context = nullptr;
+std::string lastError;
+
+bool Failed(const char *what) {
+    lastError = std::string(what) + ": " + SDL_GetError();
+    return false;
+}
 
 bool CreateContext() {
     context = SDL_GL_CreateContext(window);
-    if (!context) {
-        std::fprintf(stderr, "Nimbrel: cannot create the GL context: %s\n", SDL_GetError());
-        return false;
-    }
+    if (!context) return Failed("cannot create the GL context");
     if (SDL_GL_MakeCurrent(window, context) != 0) {
-        std::fprintf(stderr, "Nimbrel: cannot make the GL context current: %s\n", SDL_GetError());
+        Failed("cannot make the GL context current");
         SDL_GL_DeleteContext(context);
         context = nullptr;
         return false;
@@ -112,14 +112,11 @@ bool StartOffScreenVideo() {
 
 bool OpenMainWindow(WindowMode mode) {
     const bool onScreen = mode == WindowMode::OnScreen;
-    if (!(onScreen ? StartVideo() : StartOffScreenVideo())) {
-        std::fprintf(stderr, "Nimbrel: cannot start the window system: %s\n", SDL_GetError());
-        return false;
-    }
+    if (!(onScreen ? StartVideo() : StartOffScreenVideo())) return Failed("cannot start the window system");
     // Without a display SDL falls back to drawing nowhere; a window nobody
     // can see or close is no use.
     if (onScreen && DisplayLess(SDL_GetCurrentVideoDriver())) {
-        std::fprintf(stderr, "Nimbrel: cannot start the window system: no display (set DISPLAY)\n");
+        lastError = "cannot start the window system: no display (set DISPLAY)";
         SDL_Quit();
         return false;
     }
@@ -131,10 +128,10 @@ bool OpenMainWindow(WindowMode mode) {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
 
     const Uint32 shown = onScreen ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
-    window = SDL_CreateWindow("Nimbrel", 0, 0, kWindowSize, kWindowSize,
+    window = SDL_CreateWindow("Nimbrel", 0, 0, kDrawableSize, kDrawableSize,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | shown);
     if (!window) {
-        std::fprintf(stderr, "Nimbrel: cannot create the window: %s\n", SDL_GetError());
+        Failed("cannot create the window");
         SDL_Quit();
         return false;
     }
@@ -148,6 +145,8 @@ void CloseMainWindow() {
     SDL_Quit();
 }
 
+const std::string &PlatformError() { return lastError; }
+
 const GraphicsPlatform &SdlGraphicsPlatform() { return sdlGraphics; }
 
 void PumpSdlEvents(MessageQueue &queue) {
@@ -158,12 +157,11 @@ void PumpSdlEvents(MessageQueue &queue) {
     }
 }
 
-void ShowSdlMessage(MessageStyle style, const char *caption, const char *text) {
+bool ShowSdlMessage(MessageStyle style, const char *caption, const char *text) {
     const bool warning = style == MessageStyle::Warning;
     const Uint32 flags = warning ? SDL_MESSAGEBOX_WARNING : 0;
     SDL_Window *owner = warning ? nullptr : SDL_GetKeyboardFocus();
-    if (SDL_ShowSimpleMessageBox(flags, caption, text, owner) != 0)
-        std::fprintf(stderr, "%s: %s\n", caption, text);
+    return SDL_ShowSimpleMessageBox(flags, caption, text, owner) == 0;
 }
 
 std::uint32_t SdlMilliseconds() { return SDL_GetTicks(); }

@@ -1,13 +1,16 @@
 // The window-system layer, through SDL: the one window and its GL context,
 // event translation into window messages, message boxes and the
-// millisecond clock. The rest of the program sees only these functions.
+// millisecond clock. The rest of the program sees only these functions;
+// this is the only folder that includes SDL. Nothing here prints: a
+// failure leaves its reason in PlatformError() for the caller to show.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
+#include "platform/message_style.h"
 #include "platform/window_messages.h"
 #include "render/graphics.h"
-#include "app/user_message.h"
 
 enum class WindowMode {
     // The program's window, shown on the display; without a display there
@@ -19,20 +22,25 @@ enum class WindowMode {
     OffScreen,
 };
 
-// Opens the 800 x 800 window titled "Nimbrel" at (0, 0), resizable, ready
-// for a GL context. On failure prints the reason on the standard error.
+// Opens the window titled "Nimbrel" at (0, 0), kDrawableSize pixels a
+// side, resizable, ready for a GL context. False when the window system or
+// the window cannot be had.
 bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen);
 void CloseMainWindow();
 
-// Context creation, swap and entry-point look-up for the window.
+// Why the last call here failed, as one line: "cannot create the window:
+// ...".
+const std::string &PlatformError();
+
+// Context creation, swap and entry-point look-up for the window. A failed
+// context creation leaves its reason in PlatformError().
 const GraphicsPlatform &SdlGraphicsPlatform();
 
 // Translates waiting SDL events into window messages.
 void PumpSdlEvents(MessageQueue &queue);
 
-// A message box; where none can be shown the text goes to the standard
-// error.
-void ShowSdlMessage(MessageStyle style, const char *caption, const char *text);
+// A modal message box; false when none can be shown.
+bool ShowSdlMessage(MessageStyle style, const char *caption, const char *text);
 
 std::uint32_t SdlMilliseconds();
 

@@ -1,11 +1,5 @@
 #include "platform/window_messages.h"
 
-#include "render/graphics.h"
-#include "sim/parameters.h"
-
-MessageQueue gMessages;
-InputState gInput;
-
 bool MessageQueue::Post(const WindowMessage &message) {
     if (count_ == kCapacity) return false;
     slots_[(head_ + count_) % kCapacity] = message;
@@ -32,71 +26,4 @@ bool MessageQueue::Take(WindowMessage &message) {
     head_ = (head_ + 1) % kCapacity;
     --count_;
     return true;
-}
-
-namespace {
-
-void PostQuit(std::uint32_t code) { gMessages.Post({MessageKind::Quit, code}); }
-
-int Low16(std::uint32_t param) { return static_cast<int>(param & 0xFFFFu); }
-int High16(std::uint32_t param) { return static_cast<int>(param >> 16); }
-
-// Turns the view: one degree per pixel, against the drag direction.
-void Turn(float &angle, int delta) {
-    angle = static_cast<float>(static_cast<double>(angle) -
-                               static_cast<double>(static_cast<float>(delta)));
-}
-
-}  // namespace
-
-void HandleWindowMessage(const WindowMessage &message) {
-    switch (message.kind) {
-    case MessageKind::Size:
-        ResizeGraphics(Low16(message.param), High16(message.param));
-        break;
-    case MessageKind::Close:
-        // Quit, then everything a destroy does: quit is posted twice. The
-        // window itself goes away with the process.
-        PostQuit(0);
-        PostQuit(0);
-        break;
-    case MessageKind::Destroy:
-        PostQuit(0);
-        break;
-    case MessageKind::KeyDown:
-        if (message.param < gInput.keyDown.size()) {
-            gInput.keyDown[message.param] = true;
-            gInput.keyPending = true;
-        }
-        break;
-    case MessageKind::KeyUp:
-        // Any key-up clears the pending flag, even with another key waiting.
-        if (message.param < gInput.keyDown.size()) {
-            gInput.keyDown[message.param] = false;
-            gInput.keyPending = false;
-        }
-        break;
-    case MessageKind::MouseMove:
-        gInput.mouseX = Low16(message.param);
-        gInput.mouseY = High16(message.param);
-        if (gInput.dragging) {
-            Turn(gParams.yawAngle, gInput.mouseX - gInput.previousX);
-            Turn(gParams.pitchAngle, gInput.mouseY - gInput.previousY);
-        }
-        gInput.previousX = gInput.mouseX;
-        gInput.previousY = gInput.mouseY;
-        break;
-    case MessageKind::LeftButtonDown:
-        gInput.mouseX = gInput.previousX = Low16(message.param);
-        gInput.mouseY = gInput.previousY = High16(message.param);
-        gInput.dragging = true;
-        break;
-    case MessageKind::LeftButtonUp:
-        gInput.dragging = false;
-        break;
-    case MessageKind::None:
-    case MessageKind::Quit:
-    case MessageKind::Other:
-        break;
-    }
 }

@@ -1,6 +1,6 @@
-// The window's messages and its event handler, in plain code: the window
-// system layer translates its events into these messages, and tests post
-// scripted ones.
+// The window's messages and their queue, in plain code: the window-system
+// layer translates its events into these messages, and tests post scripted
+// ones. The handler that acts on them is the program's (app/window_handler.h).
 #pragma once
 
 #include <array>
@@ -58,19 +58,3 @@ private:
     std::size_t head_ = 0;
     std::size_t count_ = 0;
 };
-
-extern MessageQueue gMessages;
-
-// Key flags and mouse state, all clear at load.
-struct InputState {
-    std::array<bool, 256> keyDown{};
-    bool keyPending = false;
-    bool dragging = false;
-    int mouseX = 0, mouseY = 0;
-    int previousX = 0, previousY = 0;
-};
-
-extern InputState gInput;
-
-// The window event handler: resize, close, key flags and mouse drag.
-void HandleWindowMessage(const WindowMessage &message);

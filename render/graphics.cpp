@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "app/user_message.h"
 #include "sim/parameters.h"
 
 namespace ext {
@@ -21,12 +20,13 @@ void *NoProc(const char *) { return nullptr; }
 GraphicsPlatform platform = {NoContext, NoOp, NoOp, NoProc};
 bool contextReady = false;
 
-void ShowGraphicsError(const char *text) { ShowUserMessage(MessageStyle::Warning, "ERROR", text); }
-
-void LookUpPointParameters() {
+void LookUpPointParameters(GraphicsWarning warn) {
+    const auto report = [warn](const char *text) {
+        if (warn) warn(text);
+    };
     const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
     if (!ExtensionOffered(extensions, "GL_ARB_point_parameters")) {
-        ShowGraphicsError("GL_ARB_point_parameters extension was not found");
+        report("GL_ARB_point_parameters extension was not found");
         return;
     }
     ext::glPointParameterfARB =
@@ -34,7 +34,7 @@ void LookUpPointParameters() {
     ext::glPointParameterfvARB = reinterpret_cast<PFNGLPOINTPARAMETERFVARBPROC>(
         platform.lookupProc("glPointParameterfvARB"));
     if (!ext::glPointParameterfARB || !ext::glPointParameterfvARB)
-        ShowGraphicsError("One or more GL_ARB_point_parameters functions were not found");
+        report("One or more GL_ARB_point_parameters functions were not found");
 }
 
 }  // namespace
@@ -47,7 +47,7 @@ bool ExtensionOffered(const char *extensions, const char *name) {
     return extensions != nullptr && std::strstr(extensions, name) != nullptr;
 }
 
-bool InitGraphics() {
+bool InitGraphics(GraphicsWarning warn) {
     if (!platform.createContext()) return false;
     contextReady = true;
 
@@ -60,7 +60,7 @@ bool InitGraphics() {
     glLoadIdentity();
     gluPerspective(45.0, static_cast<double>(1.3333334f), static_cast<double>(0.1f), 100.0);
 
-    LookUpPointParameters();
+    LookUpPointParameters(warn);
     return true;
 }
 

@@ -5,6 +5,10 @@
 
 #include "render/gl.h"
 
+// The window's drawable at start: square, this many pixels a side. The
+// screenshot and the capture's frames have this size.
+constexpr int kDrawableSize = 800;
+
 // What the drawing needs from the window system. The application fills it
 // in; nothing here knows which window system that is.
 struct GraphicsPlatform {
@@ -32,10 +36,15 @@ extern PFNGLPOINTPARAMETERFVARBPROC glPointParameterfvARB;
 constexpr GLuint kNoTexture = 0xFFFFFFFFu;
 extern GLuint gParticleTexture;
 
+// How the set-up reports a missing extension: the caller decides who sees
+// the text (the program shows it in an "ERROR" box).
+using GraphicsWarning = void (*)(const char *text);
+
 // Creates the context, sets the clear colour, enables texturing, sets the
-// start-up 4/3 projection and looks up the extension entry points. Returns
+// start-up 4/3 projection and looks up the extension entry points, handing
+// `warn` one text for each that is missing (nothing when null). Returns
 // false only when no context could be made.
-bool InitGraphics();
+bool InitGraphics(GraphicsWarning warn);
 
 // Viewport and projection for a new client size. Ignored until the context
 // exists.

@@ -4,17 +4,12 @@
 #include "render/gl.h"
 #include "render/graphics.h"
 
-void MakeParticleTexture() {
-    ImageRecord *image = LoadDibImage(kSpriteFile);
-    if (!image) return;
-
+void UploadParticleTexture(const ImageRecord &image) {
     glGenTextures(1, &gParticleTexture);
     glBindTexture(GL_TEXTURE_2D, gParticleTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Packed rows have no filler: read them byte-aligned, whatever the width.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 image->pixels);
-    FreeImageRecord(image);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width, image.height, 0, GL_RGB, GL_UNSIGNED_BYTE, image.pixels);
 }

@@ -1,11 +1,8 @@
 // The particle texture, made once at start-up from the sprite image.
 #pragma once
 
-// The sprite image every particle carries, read from the working directory.
-constexpr const char *kSpriteFile = "./particle3.bmp";
+struct ImageRecord;
 
-// Loads kSpriteFile and uploads it as the particle texture, bound to
-// GL_TEXTURE_2D. A missing or unreadable file has been reported by the
-// loader; the texture name then stays unset and the sprites are drawn
-// untextured.
-void MakeParticleTexture();
+// Uploads `image` as the particle texture (gParticleTexture), bound to
+// GL_TEXTURE_2D, linearly filtered, no mipmaps.
+void UploadParticleTexture(const ImageRecord &image);

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/key_actions.h"
+#include "app/key_table.h"
 #include "capture/options.h"
 #include "tests/scratch_dir.h"
 

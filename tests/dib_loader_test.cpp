@@ -8,20 +8,10 @@
 #include <vector>
 
 #include "image/dib_loader.h"
-#include "app/user_message.h"
 #include "tests/dib_builder.h"
 #include "tests/scratch_dir.h"
 
 namespace {
-
-struct Shown {
-    MessageStyle style;
-    std::string caption, text;
-};
-std::vector<Shown> shown;
-void Record(MessageStyle style, const char *caption, const char *text) {
-    shown.push_back({style, caption, text});
-}
 
 // A picture stored at some depth, with the colours the loader must return.
 struct Encoded {
@@ -78,17 +68,11 @@ Encoded Encode(std::uint32_t headerSize, int width, int height, std::uint16_t bi
 
 class DibLoaderTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        shown.clear();
-        SetMessageSink(Record);
-    }
-    void TearDown() override { SetMessageSink(nullptr); }
-
     // Decodes and expects success with no message.
     static std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t> &file, int width, int height) {
-        shown.clear();
-        ImageRecord *image = DecodeDibImage(file.data(), file.size());
-        EXPECT_TRUE(shown.empty()) << (shown.empty() ? "" : shown[0].text);
+        const DibLoad load = DecodeDibImage(file.data(), file.size());
+        ImageRecord *image = load.image;
+        EXPECT_TRUE(load.error.empty()) << load.error;
         if (!image) {
             ADD_FAILURE() << "no image";
             return {};
@@ -100,14 +84,11 @@ protected:
         return pixels;
     }
 
-    // Decodes and expects exactly one box with `text`.
+    // Decodes and expects no image and exactly the one text `text`.
     static void ExpectRefused(const std::vector<std::uint8_t> &file, const std::string &text) {
-        shown.clear();
-        EXPECT_EQ(DecodeDibImage(file.data(), file.size()), nullptr);
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, text);
-        EXPECT_EQ(shown[0].caption, "Error");
-        EXPECT_EQ(shown[0].style, MessageStyle::Plain);
+        const DibLoad load = DecodeDibImage(file.data(), file.size());
+        EXPECT_EQ(load.image, nullptr);
+        EXPECT_EQ(load.error, text);
     }
 };
 
@@ -324,11 +305,9 @@ protected:
         std::fclose(f);
     }
     void ExpectOpenFailure(const std::string &path) const {
-        shown.clear();
-        EXPECT_EQ(LoadDibImage(path.c_str()), nullptr);
-        ASSERT_EQ(shown.size(), 1u);
-        EXPECT_EQ(shown[0].text, "Failed to open DIB file " + path + ".\n");
-        EXPECT_EQ(shown[0].caption, "Error");
+        const DibLoad load = LoadDibImage(path.c_str());
+        EXPECT_EQ(load.image, nullptr);
+        EXPECT_EQ(load.error, "Failed to open DIB file " + path + ".\n");
     }
     ScratchDir scratch_;
 };
@@ -336,9 +315,10 @@ protected:
 TEST_F(DibFileTest, LoadsAFileInPlace) {
     Encoded e = Encode(40, 7, 3, 24);
     Write(BuildDib(e.layout));
-    ImageRecord *image = LoadDibImage(Path().c_str());
+    const DibLoad load = LoadDibImage(Path().c_str());
+    ImageRecord *image = load.image;
     ASSERT_NE(image, nullptr);
-    EXPECT_TRUE(shown.empty());
+    EXPECT_TRUE(load.error.empty());
     EXPECT_EQ(std::vector<std::uint8_t>(image->pixels, image->pixels + 63), e.expected);
     FreeImageRecord(image);
 }
@@ -352,10 +332,10 @@ TEST_F(DibFileTest, MissingEmptyAndDirectoryPathsGiveTheOpenFailure) {
 
 TEST_F(DibFileTest, LongPathIsCutToTheMessageBuffer) {
     const std::string path = "/nonexistent/" + std::string(400, 'p') + ".bmp";
-    EXPECT_EQ(LoadDibImage(path.c_str()), nullptr);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].text.size(), 255u);
-    EXPECT_EQ(shown[0].text.rfind("Failed to open DIB file /nonexistent/pp", 0), 0u);
+    const DibLoad load = LoadDibImage(path.c_str());
+    EXPECT_EQ(load.image, nullptr);
+    EXPECT_EQ(load.error.size(), 255u);
+    EXPECT_EQ(load.error.rfind("Failed to open DIB file /nonexistent/pp", 0), 0u);
 }
 
 }  // namespace

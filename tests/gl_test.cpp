@@ -13,14 +13,14 @@
 
 #include "app/key_actions.h"
 #include "app/readout.h"
+#include "app/user_message.h"
 #include "platform/sdl_platform.h"
-#include "render/texture.h"
+#include "app/scene.h"
 #include "tests/dib_builder.h"
 #include "tests/scratch_dir.h"
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
-#include "app/user_message.h"
 #include "sim/particles.h"
 
 // Counts the program's own heap allocations while armed. The replacement
@@ -57,8 +57,9 @@ void operator delete[](void *block, const std::nothrow_t &) noexcept { std::free
 namespace {
 
 std::vector<std::string> messages;
-void RecordMessage(MessageStyle, const char *caption, const char *text) {
+bool RecordMessage(MessageStyle, const char *caption, const char *text) {
     messages.push_back(std::string(caption) + ": " + text);
+    return true;
 }
 
 GLint startViewport[4];
@@ -70,7 +71,7 @@ public:
         SetMessageSink(RecordMessage);
         SetGraphicsPlatform(SdlGraphicsPlatform());
         ASSERT_TRUE(OpenMainWindow());
-        ASSERT_TRUE(InitGraphics());
+        ASSERT_TRUE(InitGraphics(ShowGraphicsWarning));
         glGetIntegerv(GL_VIEWPORT, startViewport);
         glGetDoublev(GL_PROJECTION_MATRIX, startProjection);
     }
@@ -102,7 +103,7 @@ protected:
             p.position = Vector3(0.0f, 0.0f, 50.0f);
             p.color[0] = p.color[1] = p.color[2] = 0.5f;
         }
-        glViewport(0, 0, 800, 800);
+        glViewport(0, 0, kDrawableSize, kDrawableSize);
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixd(startProjection);
         glClear(GL_COLOR_BUFFER_BIT);

@@ -7,7 +7,7 @@
 
 #include "app/key_actions.h"
 #include "app/readout_text.h"
-#include "platform/window_messages.h"
+#include "app/window_handler.h"
 #include "sim/particles.h"
 #include "tests/sim_support.h"
 

@@ -1,4 +1,4 @@
-// The PPM writer: row order, the exact header, the size, and failures that
+// The PPM writer: the exact header, the size, and failures that
 // leave the old file alone.
 #include <gtest/gtest.h>
 
@@ -31,13 +31,12 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    // WritePpm with the standard output captured.
-    static bool Write(const std::string &path, const std::vector<unsigned char> &rgba, int w, int h,
+    // WritePpm, with the line it gives for the user.
+    static bool Write(const std::string &path, const std::vector<unsigned char> &rgb, int w, int h,
                       std::string &printed) {
-        testing::internal::CaptureStdout();
-        const bool ok = WritePpm(path.c_str(), rgba.data(), w, h);
-        printed = testing::internal::GetCapturedStdout();
-        return ok;
+        const PpmOutcome outcome = WritePpm(path.c_str(), rgb.data(), w, h);
+        printed = outcome.line;
+        return outcome.written;
     }
     int FilesInDir() const {
         return static_cast<int>(std::distance(std::filesystem::directory_iterator(dir_),
@@ -47,22 +46,21 @@ protected:
     std::string dir_;
 };
 
-TEST_F(PpmWriterTest, TwoByTwoIsWrittenTopRowFirstWithoutAlpha) {
-    // Bottom row A, B; top row C, D.
-    const std::vector<unsigned char> rgba = {'A', 'a', '1', 0xFF, 'B', 'b', '2', 0xFF,
-                                             'C', 'c', '3', 0xFF, 'D', 'd', '4', 0xFF};
+TEST_F(PpmWriterTest, TwoByTwoIsWrittenTopRowFirst) {
+    // Top row C, D; bottom row A, B.
+    const std::vector<unsigned char> rgb = {'C', 'c', '3', 'D', 'd', '4', 'A', 'a', '1', 'B', 'b', '2'};
     std::string printed;
     const std::string path = dir_ + "/small.ppm";
-    ASSERT_TRUE(Write(path, rgba, 2, 2, printed));
+    ASSERT_TRUE(Write(path, rgb, 2, 2, printed));
     EXPECT_EQ(Read(path), std::string("P6\n# CREATOR: glReadPixel()\n2 2\n255\nCc3Dd4Aa1Bb2"));
     EXPECT_EQ(printed, "wrote file (2 x 2 pixels, 12 bytes)\n");
 }
 
 TEST_F(PpmWriterTest, ScreenSizedFileHasTheFortyByteHeader) {
-    const std::vector<unsigned char> rgba(800 * 800 * 4, 7);
+    const std::vector<unsigned char> rgb(800 * 800 * 3, 7);
     std::string printed;
     const std::string path = dir_ + "/screenshot0.ppm";
-    ASSERT_TRUE(Write(path, rgba, 800, 800, printed));
+    ASSERT_TRUE(Write(path, rgb, 800, 800, printed));
     const std::string file = Read(path);
     EXPECT_EQ(file.size(), 1920000u + 40u);
     EXPECT_EQ(file.substr(0, 40), "P6\n# CREATOR: glReadPixel()\n800 800\n255\n");
@@ -75,7 +73,7 @@ TEST_F(PpmWriterTest, ScreenSizedFileHasTheFortyByteHeader) {
 
     // A second write replaces the first, keeping the file's permissions.
     ASSERT_EQ(chmod(path.c_str(), 0604), 0);
-    const std::vector<unsigned char> other(800 * 800 * 4, 9);
+    const std::vector<unsigned char> other(800 * 800 * 3, 9);
     ASSERT_TRUE(Write(path, other, 800, 800, printed));
     EXPECT_EQ(Read(path)[40], 9);
     EXPECT_EQ(FilesInDir(), 1);
@@ -86,7 +84,7 @@ TEST_F(PpmWriterTest, ScreenSizedFileHasTheFortyByteHeader) {
 TEST_F(PpmWriterTest, UnopenablePathWarnsAndReturnsFalse) {
     std::string printed;
     const std::string path = dir_ + "/missing/screenshot0.ppm";
-    EXPECT_FALSE(Write(path, std::vector<unsigned char>(16), 2, 2, printed));
+    EXPECT_FALSE(Write(path, std::vector<unsigned char>(12), 2, 2, printed));
     EXPECT_EQ(printed, "Warning: cannot open " + path + "\n");
 }
 
@@ -97,7 +95,7 @@ TEST_F(PpmWriterTest, TargetThatCannotBeOpenedIsLeftAsItIs) {
     const std::string folder = dir_ + "/screenshot0.ppm";
     ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
     std::string printed;
-    EXPECT_FALSE(Write(folder, std::vector<unsigned char>(16), 2, 2, printed));
+    EXPECT_FALSE(Write(folder, std::vector<unsigned char>(12), 2, 2, printed));
     EXPECT_EQ(printed, "Warning: cannot open " + folder + "\n");
     EXPECT_TRUE(std::filesystem::is_directory(folder));
     EXPECT_EQ(FilesInDir(), 1);
@@ -116,7 +114,7 @@ TEST_F(PpmWriterTest, TargetThatCannotBeOpenedIsLeftAsItIs) {
         if (!f || std::fputs("kept", f) < 0 || std::fclose(f) != 0) _exit(4);
         if (chmod(kept.c_str(), 0444) != 0) _exit(5);
         std::string line;
-        const bool ok = Write(kept, std::vector<unsigned char>(16), 2, 2, line);
+        const bool ok = Write(kept, std::vector<unsigned char>(12), 2, 2, line);
         line += ok ? "written" : "refused";
         _exit(write(report[1], line.data(), line.size()) == static_cast<ssize_t>(line.size()) ? 0 : 6);
     }
@@ -136,11 +134,11 @@ TEST_F(PpmWriterTest, TargetThatCannotBeOpenedIsLeftAsItIs) {
 TEST_F(PpmWriterTest, FailedWriteKeepsTheOldFile) {
     const std::string path = dir_ + "/screenshot0.ppm";
     std::string printed;
-    ASSERT_TRUE(Write(path, std::vector<unsigned char>(16, 1), 2, 2, printed));
+    ASSERT_TRUE(Write(path, std::vector<unsigned char>(12, 1), 2, 2, printed));
     const std::string before = Read(path);
 
     // A file size limit makes the block write come up short.
-    const std::vector<unsigned char> big(800 * 800 * 4, 2);
+    const std::vector<unsigned char> big(800 * 800 * 3, 2);
     struct rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);

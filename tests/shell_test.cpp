@@ -6,7 +6,7 @@
 
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
-#include "platform/window_messages.h"
+#include "app/window_handler.h"
 #include "sim/particles.h"
 
 namespace {
