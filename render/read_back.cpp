@@ -1,7 +1,8 @@
 #include "render/read_back.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <cstring>
+#include <vector>
 
 #include "render/gl.h"
 
@@ -12,11 +13,16 @@ bool ReadBackRgb(int width, int height, unsigned char *rgb) {
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     if (glGetError() != GL_NO_ERROR) return false;
 
-    // The GL counts rows from the bottom; turn them over in place.
+    // The GL counts rows from the bottom; turn them over in place, a whole
+    // row at a time.
     const std::size_t stride = std::size_t{3} * static_cast<std::size_t>(width);
-    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-        std::swap_ranges(rgb + static_cast<std::size_t>(top) * stride,
-                         rgb + static_cast<std::size_t>(top + 1) * stride,
-                         rgb + static_cast<std::size_t>(bottom) * stride);
+    std::vector<unsigned char> spare(stride);
+    for (int top = 0, bottom = height - 1; top < bottom; ++top, --bottom) {
+        unsigned char *upper = rgb + static_cast<std::size_t>(top) * stride;
+        unsigned char *lower = rgb + static_cast<std::size_t>(bottom) * stride;
+        std::memcpy(spare.data(), upper, stride);
+        std::memcpy(upper, lower, stride);
+        std::memcpy(lower, spare.data(), stride);
+    }
     return true;
 }
