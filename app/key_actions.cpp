@@ -2,12 +2,9 @@
 
 #include "app/screenshot.h"
 #include "app/window_handler.h"
-#include "render/graphics.h"
 #include "sim/particles.h"
 
 namespace {
-
-ScreenshotWriter screenshotWriter = SaveScreenshot;
 
 void ChangeCount(const KeyAction &row) {
     const std::int32_t count = gParams.particleCount;
@@ -32,7 +29,7 @@ void Apply(const KeyAction &row) {
         gParams.*row.flag = !(gParams.*row.flag);
         break;
     case KeyOperation::Screenshot:
-        screenshotWriter("screenshot0.ppm", kDrawableSize, kDrawableSize);
+        RequestScreenshot();
         break;
     }
 }
@@ -57,4 +54,3 @@ void ApplyPendingKey() {
     gInput.keyPending = false;
 }
 
-void SetScreenshotWriter(ScreenshotWriter writer) { screenshotWriter = writer ? writer : SaveScreenshot; }

@@ -14,7 +14,7 @@ enum class KeyOperation : std::uint8_t {
     Add,         // value + step, when the guard holds
     Subtract,    // value - step, when the guard holds
     Toggle,      // the flag negated
-    Screenshot,  // "screenshot0.ppm", the whole drawable
+    Screenshot,  // "screenshot0.ppm" of the next frame, the whole drawable
 };
 
 enum class KeyGuard : std::uint8_t {

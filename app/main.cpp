@@ -1,22 +1,13 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
 #include "app/frame_loop.h"
+#include "app/program_frame.h"
 #include "app/readout.h"
 #include "app/scene.h"
 #include "app/user_message.h"
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "sim/clock.h"
-
-namespace {
-
-// The frame, with the readout panel over it on F3.
-void RenderProgramFrame() {
-    DrawFrameWithReadout();
-    CurrentGraphicsPlatform().swapBuffers();
-}
-
-}  // namespace
 
 int main() {
     SetMessageSink(ShowSdlMessage);

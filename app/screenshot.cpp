@@ -6,7 +6,27 @@
 
 #include "app/user_message.h"
 #include "image/ppm_writer.h"
+#include "render/graphics.h"
 #include "render/read_back.h"
+
+namespace {
+
+bool pending = false;
+ScreenshotWriter writer = SaveScreenshot;
+
+}  // namespace
+
+void RequestScreenshot() { pending = true; }
+
+bool ScreenshotPending() { return pending; }
+
+void SavePendingScreenshot() {
+    if (!pending) return;
+    pending = false;
+    writer(kScreenshotFile, kDrawableSize, kDrawableSize);
+}
+
+void SetScreenshotWriter(ScreenshotWriter replacement) { writer = replacement ? replacement : SaveScreenshot; }
 
 bool SaveScreenshot(const char *path, int width, int height) {
     std::vector<unsigned char> rgb;

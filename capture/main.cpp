@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/key_actions.h"
+#include "app/program_frame.h"
 #include "app/readout.h"
 #include "app/scene.h"
 #include "app/user_message.h"
@@ -144,7 +145,7 @@ int main(int argc, char **argv) {
             virtualNow = static_cast<std::uint32_t>(static_cast<std::uint64_t>(k) * 1000u /
                                                     static_cast<std::uint64_t>(options.fps));
             PressKeys(options.presses, nextPress, k);
-            DrawFrameWithReadout();
+            DrawProgramFrame();
             CapturedFrame frame = writer.NextFrame();
             frame.number = k;
             frame.png = !options.outDir.empty() && k % options.every == 0;

@@ -2,7 +2,9 @@
 // Runs under Xvfb (tests/with-xvfb.sh); one window serves every test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -11,7 +13,11 @@
 
 #include <unistd.h>
 
+#include "app/frame_loop.h"
 #include "app/key_actions.h"
+#include "app/program_frame.h"
+#include "app/screenshot.h"
+#include "app/window_handler.h"
 #include "app/readout.h"
 #include "app/user_message.h"
 #include "platform/sdl_platform.h"
@@ -21,6 +27,7 @@
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
+#include "render/read_back.h"
 #include "sim/particles.h"
 
 // Counts the program's own heap allocations while armed. The replacement
@@ -323,6 +330,104 @@ TEST_F(GlTextureTest, FrameAfterTheReadoutIsUntouchedByIt) {
     }
     EXPECT_GT(lit, 10000) << "the frame shows smoke";
     EXPECT_EQ(differ, 0);
+}
+
+// Swaps, then spoils the new back buffer with magenta: what a GL may leave
+// there, since a swap leaves the back buffer's contents undefined.
+void SwapAndSpoil() {
+    SdlGraphicsPlatform().swapBuffers();
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(1.0f, 0.0f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+}
+
+// Eight loop passes of the program: Tab goes down in pass 4, so its action
+// runs in pass 5; the window is destroyed in pass 8.
+int pumpPass = 0;
+void TabInPassFour(MessageQueue &queue) {
+    ++pumpPass;
+    if (pumpPass == 4) queue.Post({MessageKind::KeyDown, 0x09});
+    if (pumpPass == 6) queue.Post({MessageKind::KeyUp, 0x09});
+    if (pumpPass == 8) queue.Post({MessageKind::Destroy, 0});
+}
+
+constexpr int kTabFrame = 5;
+int framesDrawn = 0;
+std::vector<unsigned char> readBack;
+
+// The capture's way: the frame read back after drawing, before its swap.
+void CaptureFrame() {
+    ++framesDrawn;
+    DrawProgramFrame();
+    if (framesDrawn == kTabFrame) {
+        readBack.assign(3 * kDrawableSize * kDrawableSize, 0);
+        ASSERT_TRUE(ReadBackRgb(kDrawableSize, kDrawableSize, readBack.data()));
+    }
+    CurrentGraphicsPlatform().swapBuffers();
+}
+
+// The wrong moment: Tab's frame saved between frames, after the swap.
+void SaveAfterTheSwap() {
+    ++framesDrawn;
+    if (framesDrawn == kTabFrame) SaveScreenshot(kScreenshotFile, kDrawableSize, kDrawableSize);
+    DrawFrameWithReadout();
+    CurrentGraphicsPlatform().swapBuffers();
+}
+
+// Runs the frame loop from a fresh pool with the scripted clock and keys;
+// returns the pixels of screenshot0.ppm, or the whole file if it is not a
+// PPM of the drawable.
+std::string RunWithTab(FrameRenderer renderFrame) {
+    ResetSimulation();
+    FillParticlePool();
+    gMessages.Clear();
+    gInput = InputState{};
+    scriptedNow = pumpPass = framesDrawn = 0;
+    std::remove(kScreenshotFile);
+    SetMillisecondClock(SixtyHertz);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunFrameLoop(TabInPassFour, renderFrame), 0);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    SetMillisecondClock(nullptr);
+    EXPECT_EQ(printed, "wrote file (800 x 800 pixels, 1920000 bytes)\n");
+    std::FILE *f = std::fopen(kScreenshotFile, "rb");
+    std::string file;
+    if (f) {
+        char buffer[65536];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) file.append(buffer, n);
+        std::fclose(f);
+    }
+    const std::string header = "P6\n# CREATOR: glReadPixel()\n800 800\n255\n";
+    return file.compare(0, header.size(), header) == 0 ? file.substr(header.size()) : file;
+}
+
+// Tab's screenshot is the frame drawn right after the press, read before
+// its swap, even where a swap leaves the back buffer spoiled: byte for byte
+// what the capture reads back from that frame. Read after the swap, as
+// between frames, it is not.
+TEST_F(GlTextureTest, TabSavesTheFrameAboutToBeShown) {
+    DibLayout layout;
+    layout.width = layout.height = 8;
+    layout.pixels = StoredRows24(std::vector<std::uint8_t>(8 * 8 * 3, 180), 8, 8);
+    WriteSprite(layout);
+    MakeParticleTexture();
+    GraphicsPlatform spoiling = SdlGraphicsPlatform();
+    spoiling.swapBuffers = SwapAndSpoil;
+    SetGraphicsPlatform(spoiling);
+
+    const std::string screenshot = RunWithTab(RenderProgramFrame);
+    RunWithTab(CaptureFrame);
+    const std::string captured(readBack.begin(), readBack.end());
+    const std::string afterSwap = RunWithTab(SaveAfterTheSwap);
+    SetGraphicsPlatform(SdlGraphicsPlatform());
+
+    ASSERT_EQ(captured.size(), 1920000u);
+    EXPECT_GT(std::count_if(captured.begin(), captured.end(), [](char c) { return c != 0; }), 10000)
+        << "the frame shows smoke";
+    EXPECT_TRUE(screenshot == captured) << "the screenshot is not the frame the capture read back";
+    EXPECT_FALSE(afterSwap == captured) << "a read after the swap went unnoticed";
 }
 
 }  // namespace
