@@ -29,7 +29,8 @@ public:
     // A frame whose buffer is ready to be filled, reused once written.
     CapturedFrame NextFrame();
 
-    // Hands a filled frame over; waits while two are still being written.
+    // Hands a filled frame over; waits while two are already queued behind
+    // the one being written.
     // False once a write has failed: nothing more is written, and Error()
     // says why.
     bool Submit(CapturedFrame frame);

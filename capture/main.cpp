@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -23,8 +22,10 @@
 #include "capture/frame_writer.h"
 #include "capture/options.h"
 #include "capture/progress.h"
+#include "capture/stop_signals.h"
 #include "capture/video_pipe.h"
 #include "platform/sdl_platform.h"
+#include "render/gl.h"
 #include "render/graphics.h"
 #include "render/read_back.h"
 #include "sim/clock.h"
@@ -32,9 +33,6 @@
 namespace {
 
 constexpr int kSize = kDrawableSize;
-
-volatile std::sig_atomic_t stopSignal = 0;
-void OnStopSignal(int signal) { stopSignal = signal; }
 
 // Before frame k the clock reads floor(k x 1000 / fps) ms after the start.
 std::uint32_t virtualNow = 0;
@@ -45,14 +43,15 @@ int Fail(const std::string &message, int code) {
     return code;
 }
 
-// The folder for the PNG files, made when missing.
-bool PrepareOutDir(const std::string &dir, std::string &error) {
+// The folder for the PNG files, made when missing; `made` says whether it
+// was.
+bool PrepareOutDir(const std::string &dir, bool &made, std::string &error) {
     std::error_code code;
     if (std::filesystem::exists(dir, code) && !std::filesystem::is_directory(dir, code)) {
         error = "--out: " + dir + " is not a folder";
         return false;
     }
-    std::filesystem::create_directories(dir, code);
+    made = std::filesystem::create_directories(dir, code);
     if (code || !std::filesystem::is_directory(dir)) {
         error = "--out: cannot make the folder " + dir + ": " + code.message();
         return false;
@@ -62,17 +61,6 @@ bool PrepareOutDir(const std::string &dir, std::string &error) {
         return false;
     }
     return true;
-}
-
-void HandleStopSignals() {
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
-    // Writes to a stopped ffmpeg or past a file size limit fail and are
-    // reported, instead of ending the process.
-    std::signal(SIGPIPE, SIG_IGN);
-    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // The presses for this frame, as the program takes them: a key-down
@@ -97,27 +85,11 @@ std::string WhatWasWritten(const CaptureOptions &options) {
     return what;
 }
 
-}  // namespace
+bool Stopped() { return StopSignal() != 0; }
 
-int main(int argc, char **argv) {
-    SetProgramName("nimbrel-capture");
-    const ParseResult parsed = ParseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (parsed.outcome == ParseOutcome::Help) {
-        std::fputs(CaptureUsage(), stdout);
-        return 0;
-    }
-    if (parsed.outcome == ParseOutcome::UsageError)
-        return Fail(parsed.error + "\nTry 'nimbrel-capture --help' for more information.", 2);
-    const CaptureOptions &options = parsed.options;
-
-    std::string error;
-    if (!options.outDir.empty() && !PrepareOutDir(options.outDir, error)) return Fail(error, 1);
-    std::unique_ptr<VideoPipe> video;
-    if (!options.videoPath.empty()) {
-        video = std::make_unique<VideoPipe>();
-        if (!video->Start(options.videoPath, kSize, kSize, options.fps, error)) return Fail(error, 1);
-    }
-
+// The GL set up as the program has it, drawing into a surface of the
+// capture's own.
+bool SetUpDrawing(std::string &error) {
     // Messages the program shows in boxes go to the standard error: a
     // capture never waits on a box.
     SetMessageSink(nullptr);
@@ -125,15 +97,78 @@ int main(int argc, char **argv) {
     SetGraphicsPlatform(SdlGraphicsPlatform());
     if (!OpenMainWindow(WindowMode::OffScreen)) {
         PrintDiagnostic(PlatformError());
-        return Fail("no window system to draw with", 1);
+        error = "no window system to draw with";
+        return false;
     }
+    if (InHiddenWindow())
+        PrintDiagnostic("no off-screen GL context through EGL: drawing into a hidden window on the display");
     if (!InitGraphics(ShowGraphicsWarning)) {
         PrintDiagnostic(PlatformError());
         CloseMainWindow();
-        return Fail("no GL context to draw with", 1);
+        error = "no GL context to draw with";
+        return false;
     }
-    HandleStopSignals();
     InitScene();
+    return true;
+}
+
+void TearDownDrawing() {
+    ShutdownReadout();
+    ShutdownGraphics();
+    CloseMainWindow();
+}
+
+// The folder made for the PNG files, removed again when a stop left it
+// empty.
+std::string madeOutDir;
+
+int StoppedBySignal(int drawn, bool video) {
+    const int signal = StopSignal();
+    std::error_code ignored;
+    if (!madeOutDir.empty()) std::filesystem::remove(madeOutDir, ignored);  // only when empty
+    Fail("stopped by signal " + std::to_string(signal) + " after " + std::to_string(drawn) + " frames" +
+             (video ? "; no video written" : ""),
+         1);
+    return 128 + signal;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    InstallStopSignals();
+    SetProgramName("nimbrel-capture");
+    const ParseResult parsed = ParseCaptureOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (parsed.outcome == ParseOutcome::Help) {
+        std::fputs(CaptureUsage(), stdout);
+        return 0;
+    }
+    if (parsed.outcome == ParseOutcome::Version) {
+        std::puts("nimbrel-capture " NIMBREL_VERSION);
+        return 0;
+    }
+    if (parsed.outcome == ParseOutcome::UsageError)
+        return Fail(parsed.error + "\nTry 'nimbrel-capture --help' for more information.", 2);
+    const CaptureOptions &options = parsed.options;
+
+    // Nothing is made on disk until drawing works.
+    std::string error;
+    if (!SetUpDrawing(error)) return Fail(error, 1);
+    const bool pngFiles = !options.outDir.empty();
+    bool made = false;
+    if (pngFiles && PrepareOutDir(options.outDir, made, error) && made) madeOutDir = options.outDir;
+    if ((pngFiles && !error.empty()) || Stopped()) {
+        TearDownDrawing();
+        return Stopped() ? StoppedBySignal(0, false) : Fail(error, 1);
+    }
+    std::unique_ptr<VideoPipe> video;
+    if (!options.videoPath.empty()) {
+        video = std::make_unique<VideoPipe>();
+        if (!video->Start(options.videoPath, kSize, kSize, options.fps, error) || Stopped()) {
+            video->Abandon();
+            TearDownDrawing();
+            return Stopped() ? StoppedBySignal(0, true) : Fail(error, 1);
+        }
+    }
 
     int drawn = 0;
     bool written = true;
@@ -141,14 +176,14 @@ int main(int argc, char **argv) {
         FrameWriter writer(options.outDir, video.get(), kSize, kSize);
         Progress progress(options.frames, stderr, isatty(STDERR_FILENO) != 0);
         std::size_t nextPress = 0;
-        for (int k = 1; k <= options.frames && written && !stopSignal; ++k) {
+        for (int k = 1; k <= options.frames && written && !Stopped(); ++k) {
             virtualNow = static_cast<std::uint32_t>(static_cast<std::uint64_t>(k) * 1000u /
                                                     static_cast<std::uint64_t>(options.fps));
             PressKeys(options.presses, nextPress, k);
             DrawProgramFrame();
             CapturedFrame frame = writer.NextFrame();
             frame.number = k;
-            frame.png = !options.outDir.empty() && k % options.every == 0;
+            frame.png = pngFiles && k % options.every == 0;
             if (frame.png || video) {
                 if (!ReadBackRgb(kSize, kSize, frame.rgb.data())) {
                     error = "cannot read the frame back from the GL";
@@ -158,6 +193,12 @@ int main(int argc, char **argv) {
                 written = writer.Submit(std::move(frame));
             }
             CurrentGraphicsPlatform().swapBuffers();
+            // Each frame is finished before the next begins. Nothing else
+            // waits for a frame that is not read back: the driver would
+            // queue frame after frame, memory would grow without bound and
+            // the timings would read the queue, not the drawing. (A fence
+            // keeping one frame in flight was measured too: slower here.)
+            glFinish();
             drawn = k;
             progress.Update(drawn);
         }
@@ -165,22 +206,18 @@ int main(int argc, char **argv) {
         progress.Finish();
         if (error.empty()) error = writer.Error();
     }
-    ShutdownReadout();
-    ShutdownGraphics();
-    CloseMainWindow();
+    TearDownDrawing();
 
-    if (stopSignal) {
+    if (Stopped()) {
         if (video) video->Abandon();
-        Fail("stopped by signal " + std::to_string(stopSignal) + " after " + std::to_string(drawn) +
-                 " frames" + (video ? "; no video written" : ""),
-             1);
-        return 128 + stopSignal;
+        return StoppedBySignal(drawn, video != nullptr);
     }
     if (!written) {
         if (video) video->Abandon();
         return Fail(error, 1);
     }
-    if (video && !video->Finish(error)) return Fail(error, 1);
+    if (video && !video->Finish(error, Stopped))
+        return Stopped() ? StoppedBySignal(drawn, true) : Fail(error, 1);
     PrintOutputLine("nimbrel-capture: " + std::to_string(options.frames) + " frames at " +
                     std::to_string(options.fps) + " fps (" + std::to_string(kSize) + " x " + std::to_string(kSize) +
                     "): wrote " + WhatWasWritten(options) + "\n");

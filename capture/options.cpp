@@ -1,5 +1,7 @@
 #include "capture/options.h"
 
+#include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -114,59 +116,67 @@ bool ParseKeyScript(const std::string &script, int frames, std::vector<ScriptedP
 ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     ParseResult result;
     CaptureOptions &options = result.options;
-    std::string keys;
-    bool haveKeys = false;
     auto fail = [&result](const std::string &error) {
         result.outcome = ParseOutcome::UsageError;
         result.error = error;
         return result;
     };
 
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        if (name == "--help" || name == "-h") {
-            result.outcome = ParseOutcome::Help;
-            return result;
-        }
-        if (name.compare(0, 2, "--") != 0) return fail("unexpected argument \"" + name + "\"");
-        std::string value;
-        bool haveValue = false;
-        const std::size_t equals = name.find('=');
-        if (equals != std::string::npos) {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-            haveValue = true;
-        }
-        const bool known = name == "--frames" || name == "--fps" || name == "--every" ||
-                           name == "--keys" || name == "--out" || name == "--video";
-        if (!known) return fail("unknown option " + name);
-        if (!haveValue) {
-            if (i + 1 == args.size()) return fail(name + " needs a value");
-            value = args[++i];
-        }
-
-        std::string error;
-        if (name == "--frames") {
-            if (!ParseOptionNumber(name, value, 1, kMaxFrames, options.frames, error)) return fail(error);
-        } else if (name == "--fps") {
-            if (!ParseOptionNumber(name, value, 1, kMaxFps, options.fps, error)) return fail(error);
-        } else if (name == "--every") {
-            if (!ParseOptionNumber(name, value, 1, kMaxFrames, options.every, error)) return fail(error);
-        } else if (name == "--keys") {
-            keys = value;
-            haveKeys = true;
-        } else if (value.empty()) {
-            return fail(name + " needs a value");
-        } else if (name == "--out") {
-            options.outDir = value;
-        } else {
-            options.videoPath = value;
-        }
+    // CLI11 takes the command line apart (`--name value` or `--name=value`,
+    // in any order, the last of a repeated option winning); the values are
+    // checked here, so that each message names its problem plainly.
+    CLI::App app("nimbrel-capture");
+    app.set_help_flag();
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    bool help = false, version = false;
+    std::string frames, fps, every, keys;
+    app.add_flag("-h,--help", help);
+    app.add_flag("--version", version);
+    CLI::Option *framesOption = app.add_option("--frames", frames);
+    CLI::Option *fpsOption = app.add_option("--fps", fps);
+    CLI::Option *everyOption = app.add_option("--every", every);
+    CLI::Option *keysOption = app.add_option("--keys", keys);
+    CLI::Option *outOption = app.add_option("--out", options.outDir);
+    CLI::Option *videoOption = app.add_option("--video", options.videoPath);
+    try {
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 reads them from the back
+    } catch (const CLI::ArgumentMismatch &mismatch) {
+        const std::string what = mismatch.what();
+        return fail(what.substr(0, what.find(':')) + " needs a value");
+    } catch (const CLI::ParseError &error) {
+        return fail(error.what());
     }
+    if (help) {
+        result.outcome = ParseOutcome::Help;
+        return result;
+    }
+    if (version) {
+        result.outcome = ParseOutcome::Version;
+        return result;
+    }
+    const std::vector<std::string> extras = app.remaining();
+    if (!extras.empty()) {
+        const std::string &first = extras.front();
+        if (first.size() > 1 && first[0] == '-') return fail("unknown option " + first.substr(0, first.find('=')));
+        return fail("unexpected argument \"" + first + "\"");
+    }
+    for (CLI::Option *text : {outOption, videoOption})
+        if (text->count() > 0 && (text == outOption ? options.outDir : options.videoPath).empty())
+            return fail(text->get_name() + " needs a value");
+
+    std::string error;
+    if (framesOption->count() > 0 && !ParseOptionNumber("--frames", frames, 1, kMaxFrames, options.frames, error))
+        return fail(error);
+    if (fpsOption->count() > 0 && !ParseOptionNumber("--fps", fps, 1, kMaxFps, options.fps, error)) return fail(error);
+    if (everyOption->count() > 0 && !ParseOptionNumber("--every", every, 1, kMaxFrames, options.every, error))
+        return fail(error);
+    const bool haveKeys = keysOption->count() > 0;
 
     if (options.outDir.empty() && options.videoPath.empty())
         return fail("nothing to write: give --out DIR, --video FILE or both");
-    if (options.every > options.frames)
+    // Without PNG files --every means nothing.
+    if (!options.outDir.empty() && options.every > options.frames)
         return fail("--every: " + std::to_string(options.every) + " is more than the " +
                     std::to_string(options.frames) + " frames of the capture");
     if (haveKeys) {
@@ -187,7 +197,7 @@ reads k x 1000 / FPS milliseconds (rounded down), however long each frame
 takes to draw, so a capture is the same on every machine. Reads
 particle3.bmp from the working directory, as the program does.
 
-  --frames N     frames to render, 1 to 1000000 (default 600)
+  --frames N     frames to render, 1 to 999999 (default 600)
   --fps F        frames per second of the capture, 1 to 240 (default 60)
   --keys SCRIPT  key presses: FRAME:KEY items separated by commas or white
                  space, or @FILE for a file of them (# starts a comment).
@@ -197,14 +207,18 @@ particle3.bmp from the working directory, as the program does.
                  F3 shows the readout, whose timings are this machine's).
   --out DIR      write PNG files DIR/frame000001.png ..., named by frame
                  number; the folder is made when missing
-  --every K      keep only every Kth frame as a PNG (K, 2K, ...); the
-                 smoke still steps every frame (default 1)
-  --video FILE   pipe the frames to ffmpeg at the capture's rate (H.264 in
-                 MP4 for a .mp4 name)
+  --every K      keep only every Kth frame as a PNG (K, 2K, ...), K no
+                 more than the frames; the smoke still steps every frame
+                 (default 1)
+  --video FILE   pipe the frames to ffmpeg at the capture's rate, in the
+                 format of the name's extension (H.264 in MP4 for .mp4;
+                 .mkv, .mov, .avi and .gif work too)
   --help         show this text
+  --version      show the version
 
-Without a display it draws off screen through EGL. Exit status: 0 done,
-1 failure while running (output folder, disk, ffmpeg, GL), 2 usage error.
+It draws off screen through EGL, with or without a display. Exit status:
+0 done, 1 failure while running (output folder, disk, ffmpeg, GL), 2 usage
+error, 128 + N stopped by signal N (nothing of the video is left).
 
 Example: nimbrel-capture --frames 300 --keys 60:Z,120:C,180:F7 --video tour.mp4
 )";

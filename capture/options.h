@@ -20,10 +20,10 @@ struct CaptureOptions {
     std::string videoPath;               // empty: no video
 };
 
-constexpr int kMaxFrames = 1000000;  // six digits in the frame file names
+constexpr int kMaxFrames = 999999;  // six digits in the frame file names
 constexpr int kMaxFps = 240;
 
-enum class ParseOutcome { Run, Help, UsageError };
+enum class ParseOutcome { Run, Help, Version, UsageError };
 
 struct ParseResult {
     ParseOutcome outcome = ParseOutcome::Run;
@@ -31,8 +31,9 @@ struct ParseResult {
     std::string error;  // one line naming the problem, for UsageError
 };
 
-// Parses the arguments after the program name: `--name value` or
-// `--name=value`, in any order, the last of a repeated option winning.
+// Parses the arguments after the program name, through CLI11: `--name
+// value` or `--name=value`, in any order, the last of a repeated option
+// winning.
 ParseResult ParseCaptureOptions(const std::vector<std::string> &args);
 
 // Parses a key script: FRAME:KEY items separated by commas or white space,

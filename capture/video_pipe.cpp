@@ -46,6 +46,45 @@ std::string FindOnPath(const std::string &program) {
     return "";
 }
 
+namespace {
+
+// Waits for `pid` to end, through interruptions by caught signals.
+bool WaitFor(pid_t pid, int &status) {
+    for (;;) {
+        if (waitpid(pid, &status, 0) == pid) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+// Starts `program` with `args`, its standard input from `input`, its
+// standard error thrown away when `quiet`. In a group of its own, so that
+// Ctrl-C reaches the capture, which then stops ffmpeg in order; the
+// signals the capture ignores for itself back at their defaults (a signal
+// ignored when the capture started stays ignored). 0 or an errno value.
+int Spawn(const std::string &program, std::vector<std::string> args, int input, bool quiet, pid_t &pid) {
+    std::vector<char *> argv;
+    for (std::string &arg : args) argv.push_back(&arg[0]);
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, input, STDIN_FILENO);
+    if (quiet) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int signal : {SIGPIPE, SIGXFSZ}) sigaddset(&defaults, signal);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setpgroup(&attributes, 0);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    return spawned;
+}
+
+}  // namespace
+
 VideoPipe::~VideoPipe() { Abandon(); }
 
 bool VideoPipe::Start(const std::string &path, int width, int height, int fps, std::string &error) {
@@ -60,40 +99,47 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
     }
 
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    std::vector<std::string> args = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y",
-                                     "-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
-                                     "-framerate", std::to_string(fps), "-i", "pipe:0"};
+    std::vector<std::string> output;
     if (EndsWith(path, ".mp4") || EndsWith(path, ".MP4"))
-        args.insert(args.end(), {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", "18",
-                                 "-pix_fmt", "yuv420p", "-movflags", "+faststart"});
-    args.push_back(file_.TemporaryPath());
-    std::vector<char *> argv;
-    for (std::string &arg : args) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
+        output = {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", "18",
+                  "-pix_fmt", "yuv420p", "-movflags", "+faststart"};
+    output.push_back(file_.TemporaryPath());
+    const std::vector<std::string> start = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
 
+    // A one-frame dry run onto the same file: a name ffmpeg has no format
+    // for is refused before anything is drawn.
+    std::vector<std::string> dryRun = start;
+    dryRun.insert(dryRun.end(), {"-f", "lavfi", "-i", "color=c=black:s=" + size + ":r=" + std::to_string(fps),
+                                 "-frames:v", "1"});
+    dryRun.insert(dryRun.end(), output.begin(), output.end());
+    const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
+    pid_t tried = -1;
+    int status = 0;
+    const int spawnedDryRun = nothing < 0 ? errno : Spawn(ffmpeg, dryRun, nothing, true, tried);
+    if (nothing >= 0) close(nothing);
+    if (spawnedDryRun != 0) {
+        file_.Discard();
+        error = "cannot start " + ffmpeg + ": " + std::strerror(spawnedDryRun);
+        return false;
+    }
+    if (!WaitFor(tried, status) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        file_.Discard();
+        error = "--video: ffmpeg cannot make a video named " + path +
+                " (names that work end in .mp4, .mkv, .mov, .avi or .gif)";
+        return false;
+    }
+
+    std::vector<std::string> args = start;
+    args.insert(args.end(), {"-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
+                             "-framerate", std::to_string(fps), "-i", "pipe:0"});
+    args.insert(args.end(), output.begin(), output.end());
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
         error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
         file_.Discard();
         return false;
     }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // A group of its own, so that Ctrl-C reaches the capture, which then
-    // stops ffmpeg in order; and the signals the capture handles or
-    // ignores back at their defaults.
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGXFSZ}) sigaddset(&defaults, signal);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
-    const int spawned = posix_spawn(&ffmpeg_, ffmpeg.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const int spawned = Spawn(ffmpeg, args, fds[0], false, ffmpeg_);
     close(fds[0]);
     if (spawned != 0) {
         ffmpeg_ = -1;
@@ -125,25 +171,45 @@ std::string VideoPipe::StoppedEarly() {
     close(input_);
     input_ = -1;
     int status = 0;
-    const bool ended = ffmpeg_ > 0 && waitpid(ffmpeg_, &status, 0) == ffmpeg_;
+    const bool ended = ffmpeg_ > 0 && WaitFor(ffmpeg_, status);
     ffmpeg_ = -1;
     file_.Discard();
     return "ffmpeg stopped taking frames early" + (ended ? " (" + DescribeStatus(status) + ")" : std::string());
 }
 
-bool VideoPipe::Finish(std::string &error) {
+bool VideoPipe::Finish(std::string &error, bool (*stopped)()) {
     if (ffmpeg_ < 0) {
         error = "no video is being made";
         return false;
     }
     close(input_);
     input_ = -1;
+    // ffmpeg finishes the file in its own time; a stop meanwhile ends it.
     int status = 0;
-    const bool ended = waitpid(ffmpeg_, &status, 0) == ffmpeg_;
+    bool ended = false;
+    for (;;) {
+        const pid_t done = waitpid(ffmpeg_, &status, WNOHANG);
+        if (done == ffmpeg_) {
+            ended = true;
+            break;
+        }
+        if (done < 0 && errno != EINTR) break;
+        if (stopped && stopped()) {
+            Abandon();
+            error = "stopped while ffmpeg was finishing the video";
+            return false;
+        }
+        usleep(10000);
+    }
     ffmpeg_ = -1;
     if (!ended || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         file_.Discard();
         error = "ffmpeg failed (" + (ended ? DescribeStatus(status) : std::string("lost")) + ")";
+        return false;
+    }
+    if (stopped && stopped()) {
+        file_.Discard();
+        error = "stopped while ffmpeg was finishing the video";
         return false;
     }
     if (!file_.Commit()) {
@@ -159,7 +225,7 @@ void VideoPipe::Abandon() {
     if (ffmpeg_ > 0) {
         kill(ffmpeg_, SIGTERM);
         int status = 0;
-        waitpid(ffmpeg_, &status, 0);
+        WaitFor(ffmpeg_, status);
     }
     ffmpeg_ = -1;
     file_.Discard();

@@ -16,16 +16,19 @@ public:
 
     // Starts ffmpeg on a temporary file beside `path`, taking frames of
     // width x height RGB pixels at `fps` (H.264 in MP4 for a .mp4 name, the
-    // format the name implies otherwise). False, with `error` naming the
-    // problem, when ffmpeg is not installed or the file cannot be made.
+    // format the name implies otherwise). A one-frame dry run first checks
+    // that ffmpeg can make a video of that name. False, with `error` naming
+    // the problem, when ffmpeg is not installed, has no format for the name
+    // or the file cannot be made.
     bool Start(const std::string &path, int width, int height, int fps, std::string &error);
 
     // One frame, rows from the top of the picture down. False when ffmpeg
     // has stopped taking frames.
     bool WriteFrame(const unsigned char *rgb, std::string &error);
 
-    // Ends the input, waits for ffmpeg and moves the video into place.
-    bool Finish(std::string &error);
+    // Ends the input, waits for ffmpeg and moves the video into place. When
+    // `stopped` says so meanwhile, ffmpeg is stopped and nothing is left.
+    bool Finish(std::string &error, bool (*stopped)() = nullptr);
 
     // Stops ffmpeg and removes its file: nothing is left under the name.
     void Abandon();

@@ -1,6 +1,7 @@
 #include "image/replacement_file.h"
 
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,11 +11,28 @@
 
 namespace {
 
-// The permission bits fopen would give a new file.
-mode_t NewFileMode() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+// Creates a new file `stem`.XXXXXX`extension`, with six random letters in
+// place of the Xs, as fopen would make it: mode 0666 less the umask, which
+// the kernel applies, so the process-wide umask is never touched. Close on
+// exec, so that no program started meanwhile inherits it. The descriptor,
+// or -1 with errno set.
+int CreateTemporary(const std::string &stem, const std::string &extension, std::string &path) {
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) return -1;
+        std::string name = stem + ".";
+        for (unsigned char byte : random) name += kLetters[byte % (sizeof kLetters - 1)];
+        name += extension;
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            path = name;
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 }  // namespace
@@ -24,7 +42,8 @@ ReplacementFile::~ReplacementFile() { Discard(); }
 bool ReplacementFile::Open(const std::string &path) {
     Discard();
     target_ = path;
-    mode_t mode = NewFileMode();
+    bool replacing = false;
+    mode_t mode = 0;
 
     struct stat existing {};
     if (stat(path.c_str(), &existing) == 0) {
@@ -39,6 +58,7 @@ bool ReplacementFile::Open(const std::string &path) {
             errno = EINVAL;  // a device or pipe is not replaced
             return false;
         }
+        replacing = true;
         mode = existing.st_mode & 07777;
         char resolved[PATH_MAX];
         if (realpath(path.c_str(), resolved)) target_ = resolved;
@@ -50,13 +70,10 @@ bool ReplacementFile::Open(const std::string &path) {
     const std::size_t dot = target_.rfind('.');
     const std::string extension =
         dot != std::string::npos && (slash == std::string::npos || dot > slash + 1) ? target_.substr(dot) : "";
-    temporary_ = target_ + ".XXXXXX" + extension;
-    const int fd = mkstemps(&temporary_[0], static_cast<int>(extension.size()));
-    if (fd < 0) {
-        temporary_.clear();
-        return false;
-    }
-    fchmod(fd, mode);
+    const int fd = CreateTemporary(target_, extension, temporary_);
+    if (fd < 0) return false;
+    // The file it replaces keeps its permission bits.
+    if (replacing) fchmod(fd, mode);
     file_ = fdopen(fd, "wb");
     if (!file_) {
         close(fd);

@@ -10,6 +10,7 @@ namespace {
 SDL_Window *window = nullptr;
 SDL_GLContext context = nullptr;
 std::string lastError;
+bool inHiddenWindow = false;
 
 bool Failed(const char *what) {
     lastError = std::string(what) + ": " + SDL_GetError();
@@ -17,6 +18,7 @@ bool Failed(const char *what) {
 }
 
 bool CreateContext() {
+    if (context) return true;  // made with the off-screen surface
     context = SDL_GL_CreateContext(window);
     if (!context) return Failed("cannot create the GL context");
     if (SDL_GL_MakeCurrent(window, context) != 0) {
@@ -94,56 +96,80 @@ bool DisplayLess(const char *driver) {
 
 bool StartVideo() { return SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) == 0; }
 
-// A hidden window needs no display: on the display when there is one,
-// else on the off-screen driver.
-bool StartOffScreenVideo() {
-    // Tools handle their own signals.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    const char *display = std::getenv("DISPLAY");
-    if (display && *display) {
-        if (StartVideo() && !DisplayLess(SDL_GetCurrentVideoDriver())) return true;
-        SDL_Quit();
-    }
-    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
-    return StartVideo();
-}
-
-}  // namespace
-
-bool OpenMainWindow(WindowMode mode) {
-    const bool onScreen = mode == WindowMode::OnScreen;
-    if (!(onScreen ? StartVideo() : StartOffScreenVideo())) return Failed("cannot start the window system");
-    // Without a display SDL falls back to drawing nowhere; a window nobody
-    // can see or close is no use.
-    if (onScreen && DisplayLess(SDL_GetCurrentVideoDriver())) {
-        lastError = "cannot start the window system: no display (set DISPLAY)";
-        SDL_Quit();
-        return false;
-    }
-    // A fixed-function context: double-buffered RGBA, at least 16 colour
-    // bits, a 16-bit depth buffer.
+// A fixed-function context: double-buffered RGBA, at least 16 colour bits,
+// a 16-bit depth buffer.
+void AskForContext() {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     SDL_GL_SetAttribute(SDL_GL_BUFFER_SIZE, 16);
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
-
-    const Uint32 shown = onScreen ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
-    window = SDL_CreateWindow("Nimbrel", 0, 0, kDrawableSize, kDrawableSize,
-                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | shown);
-    if (!window) {
-        Failed("cannot create the window");
-        SDL_Quit();
-        return false;
-    }
-    return true;
 }
 
-void CloseMainWindow() {
+bool MakeWindow(Uint32 shown) {
+    AskForContext();
+    window = SDL_CreateWindow("Nimbrel", 0, 0, kDrawableSize, kDrawableSize,
+                              SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | shown);
+    return window != nullptr || Failed("cannot create the window");
+}
+
+void CloseVideo() {
     DestroyContext();
     if (window) SDL_DestroyWindow(window);
     window = nullptr;
     SDL_Quit();
 }
+
+// The off-screen driver draws into an EGL pbuffer of its own, whatever
+// DISPLAY and SDL_VIDEODRIVER say, so that the pixels are defined and the
+// same with or without a display. The context is made here, to know.
+bool OpenOffScreenSurface() {
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
+    if (StartVideo() && MakeWindow(SDL_WINDOW_HIDDEN) && CreateContext()) return true;
+    if (!window) Failed("cannot start the window system");
+    CloseVideo();
+    return false;
+}
+
+// Where EGL gives no context at all: a hidden window on the display.
+bool OpenHiddenWindow() {
+    const char *display = std::getenv("DISPLAY");
+    if (!display || !*display) return false;
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+    if (StartVideo() && MakeWindow(SDL_WINDOW_HIDDEN) && CreateContext()) return true;
+    if (!window) Failed("cannot start the window system");
+    CloseVideo();
+    return false;
+}
+
+}  // namespace
+
+bool OpenMainWindow(WindowMode mode) {
+    if (mode == WindowMode::OffScreen) {
+        // Tools handle their own signals.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        inHiddenWindow = false;
+        if (OpenOffScreenSurface()) return true;
+        const std::string offScreenError = lastError;
+        inHiddenWindow = OpenHiddenWindow();
+        if (!inHiddenWindow) lastError = offScreenError;
+        return inHiddenWindow;
+    }
+    if (!StartVideo()) return Failed("cannot start the window system");
+    // Without a display SDL falls back to drawing nowhere; a window nobody
+    // can see or close is no use.
+    if (DisplayLess(SDL_GetCurrentVideoDriver())) {
+        lastError = "cannot start the window system: no display (set DISPLAY)";
+        SDL_Quit();
+        return false;
+    }
+    if (MakeWindow(SDL_WINDOW_SHOWN)) return true;
+    SDL_Quit();
+    return false;
+}
+
+bool InHiddenWindow() { return inHiddenWindow; }
+
+void CloseMainWindow() { CloseVideo(); }
 
 const std::string &PlatformError() { return lastError; }
 

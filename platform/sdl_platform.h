@@ -16,9 +16,10 @@ enum class WindowMode {
     // The program's window, shown on the display; without a display there
     // is none.
     OnScreen,
-    // For tools that only read frames back: a hidden window on the display
-    // when there is one, else SDL's off-screen driver, which draws through
-    // EGL with no X server at all.
+    // For tools that only read frames back: a surface of its own, an EGL
+    // pbuffer through SDL's off-screen driver, whatever DISPLAY and
+    // SDL_VIDEODRIVER say, with its GL context made at once. Only where EGL
+    // gives no context at all, a hidden window on the display.
     OffScreen,
 };
 
@@ -27,6 +28,10 @@ enum class WindowMode {
 // the window cannot be had.
 bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen);
 void CloseMainWindow();
+
+// Whether the off-screen window fell back to a hidden window on the
+// display, whose pixels the window system may leave undefined.
+bool InHiddenWindow();
 
 // Why the last call here failed, as one line: "cannot create the window:
 // ...".

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -151,7 +152,7 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out o extra", "", 2, "unexpected argument \"extra\""},
         {"--frames 10", "", 2, "nothing to write: give --out DIR, --video FILE or both"},
         {"--out", "", 2, "--out needs a value"},
-        {"--out o --frames 0", "", 2, "--frames: 0 is out of range (1 to 1000000)"},
+        {"--out o --frames 0", "", 2, "--frames: 0 is out of range (1 to 999999)"},
         {"--out o --frames ten", "", 2, "--frames: \"ten\" is not a whole number"},
         {"--out o --fps 241", "", 2, "--fps: 241 is out of range (1 to 240)"},
         {"--out o --every 0", "", 2, "--every: 0 is out of range"},
@@ -169,8 +170,12 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out /proc/nimbrel/o", "", 1, "--out: cannot make the folder /proc/nimbrel/o"},
         {"--video v.mp4", "PATH=/nowhere", 1,
          "--video needs the ffmpeg program, which is not installed (Debian package ffmpeg)"},
-        {"--video v.mp4", "mkdir bin && printf '#!/bin/sh\\nexit 3\\n' > bin/ffmpeg && chmod +x bin/ffmpeg && PATH=$PWD/bin:$PATH",
+        // An ffmpeg that passes the dry run, then fails.
+        {"--video v.mp4",
+         "mkdir bin && printf '#!/bin/sh\\ncase \"$*\" in *lavfi*) exit 0;; esac\\nexit 3\\n' > bin/ffmpeg && "
+         "chmod +x bin/ffmpeg && PATH=$PWD/bin:$PATH",
          1, "ffmpeg stopped taking frames early (exit status 3)"},
+        {"--video clip", "", 1, "--video: ffmpeg cannot make a video named clip (names that work end in .mp4"},
         {"--video v.mp4", "mkdir v.mp4 &&", 1, "cannot write the video v.mp4: Is a directory"},
         // A disk that fills up: a file size limit makes the first write fail.
         {"--frames 5 --out o", "ulimit -f 4 &&", 1, "cannot write o/frame000001.png: File too large"},
@@ -191,9 +196,91 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         for (const auto &entry : fs::recursive_directory_iterator(dir.Path())) {
             const std::string name = entry.path().filename().string();
             EXPECT_TRUE(name.find(".png") == std::string::npos && name.find(".mp4.") == std::string::npos &&
-                        !(name == "v.mp4" && entry.is_regular_file()))
+                        name.rfind("clip", 0) != 0 && !(name == "v.mp4" && entry.is_regular_file()))
                 << "left behind: " << entry.path();
         }
+    }
+}
+
+// Without a frame read back nothing waited for the driver, which queued
+// frame after frame: 300 frames took 440 MB. Each frame is now finished
+// before the next.
+TEST_F(CaptureTest, MemoryStaysFlatWhenNoFrameIsReadBack) {
+    ToolRun run = Capture(dir_, "--frames 300 --every 300 --out o");
+    ASSERT_EQ(run.code, 0) << run.err;
+    struct rusage usage {};
+    ASSERT_EQ(getrusage(RUSAGE_CHILDREN, &usage), 0);
+    EXPECT_LT(usage.ru_maxrss, 250 * 1024) << "peak resident kilobytes";
+}
+
+// The drawing is the capture's own, whatever the display: an X server and
+// SDL_VIDEODRIVER change no byte.
+TEST_F(CaptureTest, SameBytesWithAndWithoutADisplay) {
+    const std::string args = "--frames 30 --every 15 --keys 1:Z,5:F7,9:C";
+    ASSERT_EQ(Capture(dir_, args + " --out plain").code, 0);
+    ToolRun x11 = Capture(dir_, args + " --out x11", "SDL_VIDEODRIVER=x11");
+    ASSERT_EQ(x11.code, 0) << x11.err;
+    const std::string shown = "cd " + Quote(dir_.Path()) + " && " + Quote(WITH_XVFB) + " " + Quote(NIMBREL_CAPTURE) +
+                              " " + args + " --out shown >run.out 2>run.err";
+    ASSERT_EQ(std::system(shown.c_str()), 0) << ReadFile(dir_.File("run.err"));
+    for (const char *name : {"/frame000015.png", "/frame000030.png"}) {
+        const std::string plain = ReadFile(dir_.File(std::string("plain") + name));
+        EXPECT_FALSE(plain.empty());
+        EXPECT_EQ(ReadFile(dir_.File(std::string("x11") + name)), plain) << name;
+        EXPECT_EQ(ReadFile(dir_.File(std::string("shown") + name)), plain) << name;
+    }
+}
+
+// Runs `script` in the folder with the capture as $CAPTURE and no display;
+// returns what it printed on the standard output.
+std::string RunScript(const ScratchDir &dir, const std::string &script) {
+    const std::string command = "cd " + Quote(dir.Path()) +
+                                " && unset DISPLAY && export LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0 "
+                                "CAPTURE=" + Quote(NIMBREL_CAPTURE) + " && { " + script + "; } >run.out 2>run.err";
+    std::system(command.c_str());
+    return ReadFile(dir.File("run.out"));
+}
+
+// Processes whose command line names `program`.
+int ProcessesRunning(const std::string &program) {
+    int found = 0;
+    for (const auto &entry : fs::directory_iterator("/proc")) {
+        const std::string cmdline = ReadFile(entry.path().string() + "/cmdline");
+        found += cmdline.find(program) != std::string::npos;
+    }
+    return found;
+}
+
+// Signals: a stop at any moment leaves no video, no temporary file and no
+// ffmpeg; a signal ignored at start (nohup) stays ignored.
+TEST_F(CaptureTest, SignalsLeaveNothingBehind) {
+    // Under nohup the terminal's hang-up changes nothing.
+    EXPECT_EQ(RunScript(dir_, "nohup \"$CAPTURE\" --frames 90 --video hup.mp4 >/dev/null 2>&1 & "
+                              "sleep 1; kill -HUP $!; wait $!; echo $?"),
+              "0\n");
+    EXPECT_TRUE(fs::is_regular_file(dir_.File("hup.mp4")));
+
+    // TERM before anything is drawn.
+    EXPECT_EQ(RunScript(dir_, "\"$CAPTURE\" --frames 90 --video term.mp4 --out term & "
+                              "sleep 0.05; kill -TERM $!; wait $!; echo $?"),
+              "143\n");
+
+    // INT while ffmpeg finishes the video: an ffmpeg that takes its frames,
+    // then takes its time. (A shell starts a job in the background with INT
+    // ignored, which then stays ignored; a terminal's job has it.)
+    fs::create_directory(dir_.File("bin"));
+    {
+        std::ofstream slow(dir_.File("bin/ffmpeg"));
+        slow << "#!/bin/sh\ncase \"$*\" in *lavfi*) exit 0;; esac\ncat >/dev/null\nexec sleep 30\n";
+    }
+    fs::permissions(dir_.File("bin/ffmpeg"), fs::perms::owner_all);
+    EXPECT_EQ(RunScript(dir_, "PATH=$PWD/bin:$PATH env --default-signal=INT \"$CAPTURE\" --frames 5 --video int.mp4 & "
+                              "sleep 3; kill -INT $!; wait $!; echo $?"),
+              "130\n");
+    EXPECT_EQ(ProcessesRunning(dir_.File("bin/ffmpeg")), 0);
+    for (const auto &entry : fs::directory_iterator(dir_.Path())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.rfind("term", 0) != 0 && name.rfind("int", 0) != 0) << "left behind: " << name;
     }
 }
 

@@ -2,7 +2,9 @@
 // leave the old file alone.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,7 +18,18 @@
 #include <vector>
 
 #include "image/ppm_writer.h"
+#include "image/replacement_file.h"
 #include "tests/scratch_dir.h"
+
+// Counts the calls of umask made by the code under test: this binary's
+// definition comes before the C library's.
+namespace {
+int umaskCalls = 0;
+}  // namespace
+extern "C" mode_t umask(mode_t mask) {
+    ++umaskCalls;
+    return static_cast<mode_t>(syscall(SYS_umask, mask));
+}
 
 namespace {
 
@@ -159,6 +172,26 @@ TEST_F(PpmWriterTest, NegativeSizeIsRefused) {
     std::string printed;
     EXPECT_FALSE(Write(dir_ + "/bad.ppm", {}, -1, 5, printed));
     EXPECT_EQ(FilesInDir(), 0);
+}
+
+// The umask is the whole process's: changing it even for a moment races
+// with every other thread that creates a file. A new file gets 0666 less
+// the umask from the kernel, and its descriptor is closed on exec, so that
+// a program started meanwhile (ffmpeg) does not hold it.
+TEST_F(PpmWriterTest, NewFileTakesTheUmaskWithoutChangingItAndIsClosedOnExec) {
+    const mode_t saved = static_cast<mode_t>(syscall(SYS_umask, 077));
+    umaskCalls = 0;
+    ReplacementFile file;
+    const bool opened = file.Open(dir_ + "/new.png");
+    const int flags = opened ? fcntl(fileno(file.Stream()), F_GETFD) : 0;
+    const bool committed = opened && file.Commit();
+    syscall(SYS_umask, saved);
+    ASSERT_TRUE(committed);
+    EXPECT_EQ(umaskCalls, 0);
+    EXPECT_NE(flags & FD_CLOEXEC, 0);
+    struct stat status {};
+    ASSERT_EQ(stat((dir_ + "/new.png").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
 }
 
 }  // namespace

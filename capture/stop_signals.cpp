@@ -1,0 +1,35 @@
+#include "capture/stop_signals.h"
+
+#include <atomic>
+#include <csignal>
+#include <initializer_list>
+
+namespace {
+
+// Read by the writer thread too: a lock-free atomic is safe from a handler
+// and across threads alike.
+std::atomic<int> stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the stop flag is set from a signal handler");
+
+void OnStopSignal(int signal) { stopSignal.store(signal); }
+
+}  // namespace
+
+void InstallStopSignals() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    for (int signal : {SIGPIPE, SIGXFSZ}) sigaction(signal, &ignore, nullptr);
+
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    action.sa_flags = SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction inherited {};
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN) continue;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+int StopSignal() { return stopSignal.load(); }
