@@ -6,7 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-sanitize fuzz bench check-fresh clean
+.PHONY: all deps build run test test-sanitize fuzz bench package check-fresh clean
 
 all: build
 
@@ -34,7 +34,7 @@ test-sanitize: deps
 # The image loader and the capture's key script under libFuzzer, with both
 # sanitizers, for FUZZ_SECONDS each.
 fuzz:
-	@tools/install-deps.sh clang libclang-rt-14-dev
+	@tools/install-deps.sh clang libclang-rt-dev
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug \
 	  -DNIMBREL_SANITIZE=ON -DNIMBREL_FUZZ=ON -DNIMBREL_BENCH=OFF
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target dib_fuzzer key_script_fuzzer make_dib_corpus
@@ -51,10 +51,20 @@ bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/frame_bench
 
-# The README's two commands on a throwaway fresh Debian 12 root, from a
-# clean clone of HEAD.
+# The Debian package, build/nimbrel_VERSION_amd64.deb, checked with lintian
+# and the desktop entry's and AppStream metadata's validators.
+package: build
+	@tools/install-deps.sh dpkg-dev file lintian desktop-file-utils appstream
+	cd $(BUILD) && rm -f nimbrel_*.deb && cpack -G DEB
+	lintian --fail-on error,warning $(BUILD)/nimbrel_*.deb
+	desktop-file-validate data/org.nimbrel.Nimbrel.desktop
+	appstreamcli validate --no-net data/org.nimbrel.Nimbrel.metainfo.xml
+	@echo "Package: $$(ls $(BUILD)/nimbrel_*.deb)"
+
+# The README's commands on throwaway fresh Debian 12 and 13 roots, from a
+# clean clone of HEAD; DIST=bookworm or DIST=trixie for one.
 check-fresh:
-	@tools/check-fresh.sh
+	@tools/check-fresh.sh $(DIST)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)

@@ -1,5 +1,11 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
+// Its command line has only --help and --version.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/frame_loop.h"
 #include "app/program_frame.h"
 #include "app/readout.h"
@@ -9,7 +15,22 @@
 #include "render/graphics.h"
 #include "sim/clock.h"
 
-int main() {
+int main(int argc, char **argv) {
+    const ProgramCommand command = ParseProgramCommand(std::vector<std::string>(argv + 1, argv + argc));
+    switch (command.outcome) {
+    case CommandOutcome::Help:
+        std::fputs(ProgramUsage(), stdout);
+        return 0;
+    case CommandOutcome::Version:
+        std::puts("nimbrel " NIMBREL_VERSION);
+        return 0;
+    case CommandOutcome::UsageError:
+        PrintDiagnostic(command.error + "\nTry 'nimbrel --help' for more information.");
+        return 2;
+    case CommandOutcome::Run:
+        break;
+    }
+
     SetMessageSink(ShowSdlMessage);
     SetMillisecondClock(SdlMilliseconds);
     SetGraphicsPlatform(SdlGraphicsPlatform());

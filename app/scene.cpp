@@ -1,13 +1,15 @@
 #include "app/scene.h"
 
+#include "app/data_files.h"
 #include "app/user_message.h"
 #include "image/dib_loader.h"
+#include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "render/texture.h"
 #include "sim/particles.h"
 
 void MakeParticleTexture() {
-    const DibLoad load = LoadDibImage(kSpriteFile);
+    const DibLoad load = LoadDibImage(FindDataFile(kSpriteName, ProgramFolder()).c_str());
     if (!load.image) {
         ShowUserMessage(MessageStyle::Plain, "Error", load.error.c_str());
         return;

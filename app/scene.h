@@ -1,12 +1,13 @@
 // Scene set-up, once the graphics are ready.
 #pragma once
 
-// The sprite image every particle carries, read from the working directory.
-constexpr const char *kSpriteFile = "./particle3.bmp";
+// The sprite image every particle carries: particle3.bmp from the working
+// directory, else the installed copy (see data_files.h).
+constexpr const char *kSpriteName = "particle3.bmp";
 
-// Loads kSpriteFile and uploads it as the particle texture. A file that
-// cannot be loaded gets its one "Error" box; the texture name then stays
-// unset and the sprites are drawn untextured.
+// Loads the sprite image and uploads it as the particle texture. A file
+// that cannot be loaded gets its one "Error" box; the texture name then
+// stays unset and the sprites are drawn untextured.
 void MakeParticleTexture();
 
 // The particle texture, then the start-up point-size clamp, then the fill

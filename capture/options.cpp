@@ -7,6 +7,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/key_table.h"
 
 namespace {
@@ -122,44 +123,23 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
         return result;
     };
 
-    // CLI11 takes the command line apart (`--name value` or `--name=value`,
-    // in any order, the last of a repeated option winning); the values are
-    // checked here, so that each message names its problem plainly.
+    // CLI11 takes the command line apart; the values are checked here, so
+    // that each message names its problem plainly.
     CLI::App app("nimbrel-capture");
-    app.set_help_flag();
-    app.allow_extras();
-    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    bool help = false, version = false;
+    StandardFlags flags;
+    PrepareCommandLine(app, flags);
     std::string frames, fps, every, keys;
-    app.add_flag("-h,--help", help);
-    app.add_flag("--version", version);
     CLI::Option *framesOption = app.add_option("--frames", frames);
     CLI::Option *fpsOption = app.add_option("--fps", fps);
     CLI::Option *everyOption = app.add_option("--every", every);
     CLI::Option *keysOption = app.add_option("--keys", keys);
     CLI::Option *outOption = app.add_option("--out", options.outDir);
     CLI::Option *videoOption = app.add_option("--video", options.videoPath);
-    try {
-        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 reads them from the back
-    } catch (const CLI::ArgumentMismatch &mismatch) {
-        const std::string what = mismatch.what();
-        return fail(what.substr(0, what.find(':')) + " needs a value");
-    } catch (const CLI::ParseError &error) {
-        return fail(error.what());
-    }
-    if (help) {
-        result.outcome = ParseOutcome::Help;
+    const std::string problem = ParseCommandLine(app, args);
+    if (!problem.empty()) return fail(problem);
+    if (flags.help || flags.version) {
+        result.outcome = flags.help ? ParseOutcome::Help : ParseOutcome::Version;
         return result;
-    }
-    if (version) {
-        result.outcome = ParseOutcome::Version;
-        return result;
-    }
-    const std::vector<std::string> extras = app.remaining();
-    if (!extras.empty()) {
-        const std::string &first = extras.front();
-        if (first.size() > 1 && first[0] == '-') return fail("unknown option " + first.substr(0, first.find('=')));
-        return fail("unexpected argument \"" + first + "\"");
     }
     for (CLI::Option *text : {outOption, videoOption})
         if (text->count() > 0 && (text == outOption ? options.outDir : options.videoPath).empty())
@@ -194,8 +174,9 @@ const char *CaptureUsage() {
     return R"(Usage: nimbrel-capture [OPTION]... (--out DIR | --video FILE)
 Renders the smoke at a fixed frame rate, exactly: before frame k the clock
 reads k x 1000 / FPS milliseconds (rounded down), however long each frame
-takes to draw, so a capture is the same on every machine. Reads
-particle3.bmp from the working directory, as the program does.
+takes to draw, so a capture is the same on every machine. Finds
+particle3.bmp as the program does: in the working directory, else the
+installed copy.
 
   --frames N     frames to render, 1 to 999999 (default 600)
   --fps F        frames per second of the capture, 1 to 240 (default 60)

@@ -192,6 +192,14 @@ bool ShowSdlMessage(MessageStyle style, const char *caption, const char *text) {
 
 std::uint32_t SdlMilliseconds() { return SDL_GetTicks(); }
 
+std::string ProgramFolder() {
+    char *base = SDL_GetBasePath();
+    if (!base) return "";
+    std::string folder = base;
+    SDL_free(base);
+    return folder;
+}
+
 int VirtualKeyFromSdl(std::int32_t keycode) {
     if (keycode >= SDLK_a && keycode <= SDLK_z) return 0x41 + (keycode - SDLK_a);
     if (keycode >= SDLK_0 && keycode <= SDLK_9) return 0x30 + (keycode - SDLK_0);

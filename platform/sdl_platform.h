@@ -49,6 +49,9 @@ bool ShowSdlMessage(MessageStyle style, const char *caption, const char *text);
 
 std::uint32_t SdlMilliseconds();
 
+// The folder of the running program, ending in '/'; "" when unknown.
+std::string ProgramFolder();
+
 // The virtual-key code of an SDL key, or -1 for a key the controls never
 // use.
 int VirtualKeyFromSdl(std::int32_t keycode);

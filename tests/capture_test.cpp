@@ -237,7 +237,7 @@ std::string RunScript(const ScratchDir &dir, const std::string &script) {
     const std::string command = "cd " + Quote(dir.Path()) +
                                 " && unset DISPLAY && export LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0 "
                                 "CAPTURE=" + Quote(NIMBREL_CAPTURE) + " && { " + script + "; } >run.out 2>run.err";
-    std::system(command.c_str());
+    if (std::system(command.c_str()) == -1) ADD_FAILURE() << "cannot run " << script;
     return ReadFile(dir.File("run.out"));
 }
 

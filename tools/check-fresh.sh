@@ -1,17 +1,32 @@
 #!/usr/bin/env bash
-# The fresh-system check: builds a throwaway minimal Debian 12 root, puts a
+# The fresh-system check: builds a throwaway minimal Debian root, puts a
 # clean clone of the committed tree (HEAD, not the working tree) into it,
-# and runs the README's two commands there as a newcomer would, a user
-# with sudo: `make test`, then `make run` with no display, which must say
-# where its picture is, and the picture must show smoke.
+# and runs the README's commands there as a newcomer would, a user with
+# sudo: `make test`; `make run` with no display, which must say where its
+# picture is, and the picture must show smoke; `make package`; then the
+# package is installed with apt-get and checked as its user meets it
+# (tools/check-installed.sh), and removed, leaving none of its files.
 #
-# Everything lives in one temporary folder, which is unmounted and removed
-# on success, failure and interruption alike. Needs root for the mounts
-# and the chroot; asks sudo for it otherwise.
+# Usage: check-fresh.sh [bookworm|trixie]; with none, Debian 12 and then
+# Debian 13. Everything lives in one temporary folder per root, which is
+# unmounted and removed on success, failure and interruption alike. Needs
+# root for the mounts and the chroot; asks sudo for it otherwise.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
 if [ "$(id -u)" -ne 0 ]; then exec sudo "$0" "$@"; fi
+
+if [ $# -eq 0 ]; then
+  all=$SECONDS
+  for dist in bookworm trixie; do "$0" "$dist"; done
+  echo "check-fresh: Debian 12 and 13 passed in $((SECONDS - all)) s"
+  exit 0
+fi
+dist=$1
+case "$dist" in
+  bookworm|trixie) ;;
+  *) echo "check-fresh: unknown release $dist (bookworm or trixie)" >&2; exit 2 ;;
+esac
 
 "$here/tools/install-deps.sh" --only mmdebstrap git
 
@@ -74,22 +89,23 @@ trap 'exit 143' TERM
 stage() {
   local name=$1 start=$SECONDS
   shift
-  echo "check-fresh: $name ..."
+  echo "check-fresh: $dist: $name ..."
   "$@" >"$work/$name.log" 2>&1 &
   stage_pid=$!
   if wait "$stage_pid"; then
     stage_pid=""
-    echo "check-fresh: $name done in $((SECONDS - start)) s"
+    echo "check-fresh: $dist: $name done in $((SECONDS - start)) s"
   else
-    echo "check-fresh: $name FAILED after $((SECONDS - start)) s; the end of its log:" >&2
+    echo "check-fresh: $dist: $name FAILED after $((SECONDS - start)) s; the end of its log:" >&2
     tail -n 60 "$work/$name.log" >&2
     exit 1
   fi
 }
 
 make_root() {
-  TMPDIR="$work" mmdebstrap --variant=apt --include=ca-certificates,make,git,sudo \
-    --aptopt='Acquire::Retries "5"' bookworm "$root"
+  # passwd: Debian 13's smallest root has no useradd.
+  TMPDIR="$work" mmdebstrap --variant=apt --include=ca-certificates,make,git,sudo,passwd \
+    --aptopt='Acquire::Retries "5"' "$dist" "$root"
   chroot "$root" useradd --create-home --shell /bin/bash "$user"
   echo "$user ALL=(ALL) NOPASSWD: ALL" >"$root/etc/sudoers.d/$user"
   chmod 0440 "$root/etc/sudoers.d/$user"
@@ -129,6 +145,25 @@ check_run() {
   awk -v lit="$lit" 'BEGIN { exit !(lit >= 0.01 && lit <= 0.7) }' || { echo "the picture shows no smoke"; return 1; }
 }
 
+# The package from `make package`, installed as a user installs a .deb, and
+# the manual page reader the check reads it with.
+install_package() {
+  as_newcomer 'sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq ./build/nimbrel_*.deb man-db'
+  chroot "$root" dpkg-query -L nimbrel >"$work/package-files"
+}
+
+# Everything the package laid down goes with it; the folders it shares
+# with other packages stay.
+remove_package() {
+  as_newcomer 'sudo env DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq nimbrel'
+  local path left=0
+  while read -r path; do
+    if [ -e "$root$path" ] && ! [ -d "$root$path" ]; then echo "left behind: $path"; left=1; fi
+  done <"$work/package-files"
+  [ -e "$root/usr/share/nimbrel" ] && { echo "left behind: /usr/share/nimbrel"; left=1; }
+  return "$left"
+}
+
 total=$SECONDS
 stage debian-root make_root
 stage clone clone_tree
@@ -137,4 +172,10 @@ stage make-test as_newcomer 'make test'
 grep -E "tests passed|Total Test time" "$work/make-test.log" || true
 stage make-run check_run
 tail -n 1 "$work/make-run.log"
-echo "check-fresh: passed in $((SECONDS - total)) s"
+stage make-package as_newcomer 'make package'
+tail -n 1 "$work/make-package.log"
+stage install-package install_package
+stage installed as_newcomer 'tools/check-installed.sh'
+grep -E "^installed|^manual" "$work/installed.log" || true
+stage remove-package remove_package
+echo "check-fresh: $dist passed in $((SECONDS - total)) s"

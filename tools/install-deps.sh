@@ -8,6 +8,8 @@ set -euo pipefail
 needed=(
   # Build: compiler, CMake, test and benchmark libraries.
   cmake g++ make pkg-config
+  # Manual pages, from their scdoc sources.
+  scdoc
   libgtest-dev libgmock-dev libbenchmark-dev
   # The window, the GL and its software renderer, on a display or off
   # screen through EGL.

@@ -1,0 +1,60 @@
+#include "app/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+void PrepareCommandLine(CLI::App &app, StandardFlags &flags) {
+    app.set_help_flag();  // the tools print help texts of their own
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_flag("-h,--help", flags.help);
+    app.add_flag("--version", flags.version);
+}
+
+std::string ParseCommandLine(CLI::App &app, const std::vector<std::string> &args) {
+    try {
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 reads them from the back
+    } catch (const CLI::ArgumentMismatch &mismatch) {
+        const std::string what = mismatch.what();
+        return what.substr(0, what.find(':')) + " needs a value";
+    } catch (const CLI::ParseError &error) {
+        return error.what();
+    }
+    const std::vector<std::string> extras = app.remaining();
+    if (extras.empty()) return "";
+    const std::string &first = extras.front();
+    if (first.size() > 1 && first[0] == '-') return "unknown option " + first.substr(0, first.find('='));
+    return "unexpected argument \"" + first + "\"";
+}
+
+ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
+    ProgramCommand command;
+    CLI::App app("nimbrel");
+    StandardFlags flags;
+    PrepareCommandLine(app, flags);
+    command.error = ParseCommandLine(app, args);
+    if (!command.error.empty())
+        command.outcome = CommandOutcome::UsageError;
+    else if (flags.help)
+        command.outcome = CommandOutcome::Help;
+    else if (flags.version)
+        command.outcome = CommandOutcome::Version;
+    return command;
+}
+
+const char *ProgramUsage() {
+    return R"(Usage: nimbrel [OPTION]...
+A real-time smoke simulation: up to 100,000 particles stream out of a small
+two-lobed emitter, drawn as textured, additively blended point sprites in
+an 800 x 800 window. Tune it with the keys while it runs (see the manual
+page, nimbrel(1)); drag with the left mouse button to turn the view; Tab
+saves the picture as screenshot0.ppm in the working directory.
+
+  --help         show this text
+  --version      show the version
+
+The sprite image particle3.bmp is read from the working directory, or else
+from the installed copy (share/nimbrel/ beside the program's folder).
+Exit status: 0 after the window is closed, 1 when no window or GL context
+can be had, 2 usage error.
+)";
+}

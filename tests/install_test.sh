@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The installed tree: moved after installing, it still finds its sprite;
+# a sprite in the working directory wins; with neither, the one "Error"
+# message. And the command lines: --help, --version, usage errors.
+# Usage: install_test.sh BUILD-DIR
+set -euo pipefail
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cmake --install "$build" --prefix "$work/installed" >/dev/null
+mv "$work/installed" "$work/moved"
+bin="$work/moved/bin"
+export LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0
+unset DISPLAY
+
+# capture FOLDER: one frame from FOLDER; its standard error in FOLDER/err.
+capture() {
+  mkdir -p "$1"
+  (cd "$1" && "$bin/nimbrel-capture" --frames 2 --every 2 --out x >/dev/null 2>err) || fail "capture in $1: $(cat "$1/err")"
+}
+colours() { convert "$1/x/frame000002.png" -format %k info:; }
+
+capture "$work/empty"
+! grep -q Error "$work/empty/err" || fail "the installed sprite was not found: $(cat "$work/empty/err")"
+[ "$(colours "$work/empty")" -gt 200 ] || fail "the installed sprite does not texture the smoke"
+
+mkdir -p "$work/own"
+convert -size 16x16 xc:gray40 "BMP3:$work/own/particle3.bmp"
+capture "$work/own"
+! grep -q Error "$work/own/err" || fail "the user's own sprite was refused: $(cat "$work/own/err")"
+cmp -s "$work/own/x/frame000002.png" "$work/empty/x/frame000002.png" && fail "the working directory's sprite did not win"
+
+rm "$work/moved/share/nimbrel/particle3.bmp"
+capture "$work/neither"
+[ "$(grep Error "$work/neither/err")" = "Error: Failed to open DIB file ./particle3.bmp." ] ||
+  fail "without a sprite, not the one message: $(cat "$work/neither/err")"
+
+for program in nimbrel nimbrel-capture; do
+  "$bin/$program" --help | grep -q "^Usage: $program" || fail "$program --help"
+  [ "$("$bin/$program" --version)" = "$program ${NIMBREL_VERSION:?}" ] || fail "$program --version"
+  status=0
+  "$bin/$program" --bogus >/dev/null 2>"$work/usage" || status=$?
+  [ "$status" = 2 ] && grep -q "unknown option --bogus" "$work/usage" || fail "$program --bogus: $status $(cat "$work/usage")"
+done
+status=0
+"$bin/nimbrel" extra 2>"$work/usage" || status=$?
+[ "$status" = 2 ] && grep -q 'unexpected argument "extra"' "$work/usage" || fail "nimbrel extra: $status"
+echo "PASS"
