@@ -22,8 +22,8 @@ foreach(page nimbrel.1 nimbrel-capture.1)
   add_custom_command(OUTPUT ${out}
     COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
     COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=${NIMBREL_RELEASE_EPOCH}
-            sh -c "'${SCDOC}' < '${CMAKE_SOURCE_DIR}/doc/${page}.scd' | '${GZIP}' -9n > '${out}'"
-    DEPENDS ${CMAKE_SOURCE_DIR}/doc/${page}.scd
+            ${CMAKE_SOURCE_DIR}/tools/make-man-page.sh ${CMAKE_SOURCE_DIR}/doc/${page}.scd ${out}
+    DEPENDS ${CMAKE_SOURCE_DIR}/doc/${page}.scd ${CMAKE_SOURCE_DIR}/tools/make-man-page.sh
     COMMENT "Making the manual page ${page}"
     VERBATIM)
   list(APPEND NIMBREL_MAN_PAGES ${out})
