@@ -31,6 +31,7 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     CLI::App app("nimbrel");
     StandardFlags flags;
     PrepareCommandLine(app, flags);
+    app.add_flag("--fullscreen", command.fullscreen);
     command.error = ParseCommandLine(app, args);
     if (!command.error.empty())
         command.outcome = CommandOutcome::UsageError;
@@ -47,8 +48,10 @@ A real-time smoke simulation: up to 100,000 particles stream out of a small
 two-lobed emitter, drawn as textured, additively blended point sprites in
 an 800 x 800 window. Tune it with the keys while it runs (see the manual
 page, nimbrel(1)); drag with the left mouse button to turn the view; Tab
-saves the picture as screenshot0.ppm in the working directory.
+saves the picture as screenshot0.ppm in the working directory. F3 shows a
+panel of sliders to tune with the mouse; F11 fills the screen and back.
 
+  --fullscreen   start in a borderless full screen (F11 switches back)
   --help         show this text
   --version      show the version
 

@@ -32,6 +32,7 @@ enum class CommandOutcome { Run, Help, Version, UsageError };
 // always has.
 struct ProgramCommand {
     CommandOutcome outcome = CommandOutcome::Run;
+    bool fullscreen = false;  // --fullscreen: start in a borderless full screen
     std::string error;  // for UsageError
 };
 

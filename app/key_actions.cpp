@@ -2,6 +2,7 @@
 
 #include "app/screenshot.h"
 #include "app/window_handler.h"
+#include "platform/sdl_platform.h"
 #include "sim/particles.h"
 
 namespace {
@@ -50,6 +51,9 @@ void ApplyPendingKey() {
     if (!acted && gInput.keyDown[kReadoutKey]) {
         gInput.keyDown[kReadoutKey] = false;
         gReadoutShown = !gReadoutShown;
+    } else if (!acted && gInput.keyDown[kFullscreenKey]) {
+        gInput.keyDown[kFullscreenKey] = false;
+        SetFullscreen(!IsFullscreen());
     }
     gInput.keyPending = false;
 }

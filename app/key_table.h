@@ -38,9 +38,11 @@ struct KeyAction {
 constexpr int kKeyActionCount = 29;
 extern const std::array<KeyAction, kKeyActionCount> kKeyActions;
 
-// F3 shows and hides the readout panel. It is no row of the table: the
-// dispatch walks it after every row, so no other key changes order.
+// F3 shows and hides the readout panel, F11 switches to and from a full
+// screen. They are no rows of the table: the dispatch walks them after
+// every row, so no other key changes order.
 constexpr std::uint8_t kReadoutKey = 0x72;
+constexpr std::uint8_t kFullscreenKey = 0x7A;
 
 // Whether a press of the row's key would change its value now: false only
 // for a step whose guard fails, the value being one step past its limit.

@@ -1,6 +1,6 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
-// Its command line has only --help and --version.
+// Its command line has --help, --version and --fullscreen.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +11,7 @@
 #include "app/readout.h"
 #include "app/scene.h"
 #include "app/user_message.h"
+#include "app/window_handler.h"
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "sim/clock.h"
@@ -37,7 +38,7 @@ int main(int argc, char **argv) {
 
     // The window or its context cannot be made: the reason goes to the
     // standard error.
-    if (!OpenMainWindow()) {
+    if (!OpenMainWindow(WindowMode::OnScreen, command.fullscreen)) {
         PrintDiagnostic(PlatformError());
         return 1;
     }
@@ -47,6 +48,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     InitScene();
+    SetMessageFilter(ReadoutTakesMessage);  // the panel's mouse presses
 
     const int exitCode = RunFrameLoop(PumpSdlEvents, RenderProgramFrame);
 

@@ -3,14 +3,18 @@
 #include <imgui.h>
 #include <backends/imgui_impl_opengl2.h>
 
+#include <cfloat>
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/key_actions.h"
 #include "app/readout_text.h"
+#include "app/screenshot.h"
 #include "render/frame.h"
 #include "render/gl.h"
+#include "sim/particles.h"
 
 namespace {
 
@@ -44,7 +48,19 @@ struct Readout {
     GLuint texture = 0;
     int textureSize = 0;  // square, a power of two
     bool cached = false;
+
+    // The mouse, as the window messages tell it; the panel holds the left
+    // button from a press made over it to its release.
+    bool pointerKnown = false;
+    int pointerX = 0, pointerY = 0;
+    bool buttonHeld = false;
+    bool itemActive = false;  // a control was being worked last frame
+    bool live = false;        // last drawn live
+    std::map<std::string, ImVec4> controls;  // label: x, y, width, height
 } readout;
+
+constexpr float kLabelWidth = 140.0f;
+constexpr float kSliderWidth = 170.0f;
 
 void Start() {
     IMGUI_CHECKVERSION();
@@ -78,24 +94,104 @@ void Measure(Clock::time_point start) {
     readout.lastStart = start;
 }
 
-void BuildPanel() {
+// ImGui's input: the mouse as the messages left it, or none at all.
+void FeedMouse(bool interactive) {
+    ImGuiIO &io = ImGui::GetIO();
+    const bool known = interactive && readout.pointerKnown;
+    const ImVec2 position = known ? ImVec2(static_cast<float>(readout.pointerX), static_cast<float>(readout.pointerY))
+                                  : ImVec2(-FLT_MAX, -FLT_MAX);
+    const bool down = interactive && readout.buttonHeld;
+#if IMGUI_VERSION_NUM >= 18700
+    io.AddMousePosEvent(position.x, position.y);
+    io.AddMouseButtonEvent(0, down);
+#else
+    io.MousePos = position;
+    io.MouseDown[0] = down;
+#endif
+}
+
+void Remember(const std::string &label) {
+    const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
+    readout.controls[label] = ImVec4(min.x, min.y, max.x - min.x, max.y - min.y);
+}
+
+// A slider over the value's notches, showing the value as the readout
+// reads it; moved, it sets the value on its notch.
+void Slider(const TunedValue &tuned) {
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted(tuned.label);
+    ImGui::SameLine(kLabelWidth);
+    ImGui::SetNextItemWidth(kSliderWidth);
+    std::string shown;  // ImGui reads it as a format: % doubled
+    for (char c : ValueText(tuned, gParams)) shown += c == '%' ? std::string("%%") : std::string(1, c);
+    int notch = NotchOf(tuned, gParams);
+    if (ImGui::SliderInt((std::string("##") + tuned.label).c_str(), &notch, 0, NotchCount(tuned) - 1, shown.c_str()))
+        SetNotch(tuned, notch);
+    Remember(tuned.label);
+    ImGui::SameLine();
+    ImGui::TextUnformatted(KeysText(tuned).c_str());
+}
+
+// A small button that sets `angle` to zero.
+void ZeroButton(const char *label, float &angle) {
+    ImGui::SameLine();
+    if (ImGui::SmallButton(label)) angle = 0.0f;
+    Remember(label);
+}
+
+void BuildPanel(bool interactive) {
     ImGuiIO &io = ImGui::GetIO();
     io.DisplaySize = ImVec2(static_cast<float>(readout.width), static_cast<float>(readout.height));
     io.DeltaTime = 1.0f / 60.0f;  // nothing animates
+    FeedMouse(interactive);
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
     ImGui::SetNextWindowPos(ImVec2(kMargin, kMargin));
     ImGui::SetNextWindowBgAlpha(1.0f);
-    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoInputs |
-                                   ImGuiWindowFlags_AlwaysAutoResize | ImGuiWindowFlags_NoSavedSettings |
-                                   ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav |
-                                   ImGuiWindowFlags_NoMove;
+    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
+                                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
+                                   ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoMove;
     ImGui::Begin("Nimbrel readout", nullptr, flags);
-    for (const std::string &line : readout.lines) ImGui::TextUnformatted(line.c_str());
+    const TunedValue *tuned = TunedValues();
+    for (int i = 0; i < kTunedValueCount; ++i) {
+        Slider(tuned[i]);
+        if (tuned[i].value == &SimulationParameters::spinAngle) ZeroButton("zero spin", gParams.spinAngle);
+    }
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("drag angles");
+    ImGui::SameLine(kLabelWidth);
+    ImGui::Text("yaw %s", FormatStepped(gParams.yawAngle, 1.0).c_str());
+    ZeroButton("zero yaw", gParams.yawAngle);
+    ImGui::SameLine();
+    ImGui::Text("pitch %s", FormatStepped(gParams.pitchAngle, 1.0).c_str());
+    ZeroButton("zero pitch", gParams.pitchAngle);
+    ImGui::SameLine();
+    ImGui::TextUnformatted("(left mouse)");
+    ImGui::Checkbox("fade-out  C", &gParams.fadeOut);
+    Remember("fade-out");
+    ImGui::SameLine(kLabelWidth + kSliderWidth * 0.5f);
+    ImGui::Checkbox("fade-in  M (wins over fade-out)", &gParams.fadeIn);
+    Remember("fade-in");
+    if (ImGui::Button("Screenshot  Tab")) RequestScreenshot();
+    Remember("Screenshot");
+    ImGui::SameLine();
+    if (ImGui::Button("Start values")) gParams = SimulationParameters{};
+    Remember("Start values");
+    // The timings and the closing line, as the readout's text has them:
+    // after a line for each value, the drag angles and the two fades.
+    const std::vector<std::string> &lines = readout.lines;
+    for (std::size_t i = kTunedValueCount + 3; i < lines.size(); ++i) ImGui::TextUnformatted(lines[i].c_str());
+    readout.itemActive = ImGui::IsAnyItemActive();
     readout.panelWidth = static_cast<int>(ImGui::GetWindowWidth());
     readout.panelHeight = static_cast<int>(ImGui::GetWindowHeight());
     ImGui::End();
     ImGui::Render();
+}
+
+bool PointerOverPanel() {
+    const int x = readout.pointerX - static_cast<int>(kMargin), y = readout.pointerY - static_cast<int>(kMargin);
+    return readout.pointerKnown && readout.panelWidth > 0 && x >= 0 && y >= 0 && x < readout.panelWidth &&
+           y < readout.panelHeight;
 }
 
 // Copies the panel just drawn into the texture, made large enough first.
@@ -165,6 +261,21 @@ void DrawPanel() {
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     const bool sameDrawable = viewport[2] == readout.width && viewport[3] == readout.height;
+    readout.width = viewport[2];
+    readout.height = viewport[3];
+
+    // Hovered or worked: drawn live, every frame, with the mouse.
+    readout.live = readout.buttonHeld || readout.itemActive || PointerOverPanel();
+    if (readout.live) {
+        readout.lines = ReadoutLines(gParams, readout.shown);
+        BuildPanel(true);
+        // ImGui's renderer saves and restores the state it changes:
+        // matrices and matrix mode, viewport, enables, blend function,
+        // bound texture, texture environment and client arrays.
+        ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
+        readout.cached = false;
+        return;
+    }
     if (readout.cached && sameDrawable && !readout.timingsChanged && gParams == readout.params) {
         DrawCachedPanel();
         return;
@@ -172,15 +283,10 @@ void DrawPanel() {
     readout.params = gParams;
     readout.timingsChanged = false;
     readout.lines = ReadoutLines(gParams, readout.shown);
-    readout.width = viewport[2];
-    readout.height = viewport[3];
     // An auto-sized window takes its size from the frame before: build
     // twice, so that the new text fits at once.
-    BuildPanel();
-    BuildPanel();
-    // ImGui's renderer saves and restores the state it changes: matrices
-    // and matrix mode, viewport, enables, blend function, bound texture,
-    // texture environment and client arrays.
+    BuildPanel(false);
+    BuildPanel(false);
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     readout.cached = CachePanel();
 }
@@ -198,6 +304,46 @@ void DrawFrameWithReadout() {
     if (!readout.ready) Start();
     DrawPanel();
 }
+
+bool ReadoutTakesMessage(const WindowMessage &message) {
+    if (!gReadoutShown) {
+        readout.buttonHeld = false;
+        return false;
+    }
+    const int x = static_cast<int>(message.param & 0xFFFFu), y = static_cast<int>(message.param >> 16);
+    switch (message.kind) {
+    case MessageKind::MouseMove:
+        readout.pointerKnown = true;
+        readout.pointerX = x;
+        readout.pointerY = y;
+        return false;  // the handler still follows it, and turns the view on a drag
+    case MessageKind::LeftButtonDown:
+        readout.pointerKnown = true;
+        readout.pointerX = x;
+        readout.pointerY = y;
+        readout.buttonHeld = PointerOverPanel();
+        return readout.buttonHeld;
+    case MessageKind::LeftButtonUp:
+        if (!readout.buttonHeld) return false;
+        readout.buttonHeld = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ReadoutControlRect(const std::string &label, int rect[4]) {
+    const auto found = readout.controls.find(label);
+    if (found == readout.controls.end()) return false;
+    const ImVec4 &r = found->second;
+    rect[0] = static_cast<int>(r.x);
+    rect[1] = static_cast<int>(r.y);
+    rect[2] = static_cast<int>(r.z);
+    rect[3] = static_cast<int>(r.w);
+    return true;
+}
+
+bool ReadoutDrawnLive() { return readout.live; }
 
 void ShutdownReadout() {
     if (!readout.ready) return;

@@ -1,9 +1,12 @@
 #include "app/readout_text.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
 #include "app/key_table.h"
+#include "sim/particles.h"
 
 namespace {
 
@@ -31,39 +34,42 @@ std::string KeysFor(float P::*value, bool countsParticles) {
     return keys;
 }
 
-float StepOf(float P::*value) {
-    for (const KeyAction &row : kKeyActions)
-        if (row.value == value) return row.step;
-    return 1.0f;
-}
-
 std::string Line(const char *label, const std::string &value, const std::string &keys) {
     char line[160];
     std::snprintf(line, sizeof line, "%-17s %9s  %s", label, value.c_str(), keys.c_str());
     return line;
 }
 
-struct ValueLine {
-    const char *label;
-    float P::*value;
-    const char *unit;
-};
+// The step and the guards' bounds of the keys that move `value`.
+TunedValue Tuned(const char *label, float P::*value, const char *unit) {
+    TunedValue tuned{label, value, unit, 1.0, -180.0, 180.0};
+    for (const KeyAction &row : kKeyActions) {
+        if (row.value != value || (row.operation != KeyOperation::Add && row.operation != KeyOperation::Subtract))
+            continue;
+        tuned.step = row.step;
+        if (row.guard == KeyGuard::AtMost) tuned.high = row.bound;
+        if (row.guard == KeyGuard::AtLeast) tuned.low = row.bound;
+    }
+    return tuned;
+}
 
-const ValueLine kValues[] = {
-    {"drift speed", &P::driftSpeed, ""},
-    {"vertical spread", &P::spreadY, ""},
-    {"depth spread", &P::spreadZ, ""},
-    {"turbulence", &P::turbulence, ""},
-    {"lifetime", &P::maxAge, " s"},
-    {"damping", &P::damping, ""},
-    {nullptr, nullptr, ""},  // the particle count goes here
-    {"opacity", &P::constantAlpha, ""},
-    {"sprite size", &P::pointSize, " px"},
-    {"emitter size", &P::emitterRadius, ""},
-    {"emitter position", &P::emitterX, ""},
-    {"camera distance", &P::cameraDistance, ""},
-    {"spin", &P::spinAngle, " deg"},
-};
+std::array<TunedValue, kTunedValueCount> MakeTunedValues() {
+    return {{
+    Tuned("drift speed", &P::driftSpeed, ""),
+    Tuned("vertical spread", &P::spreadY, ""),
+    Tuned("depth spread", &P::spreadZ, ""),
+    Tuned("turbulence", &P::turbulence, ""),
+    Tuned("lifetime", &P::maxAge, " s"),
+    Tuned("damping", &P::damping, ""),
+    {"particles", nullptr, "", 2000.0, 0.0, kPoolSize},
+    Tuned("opacity", &P::constantAlpha, ""),
+    Tuned("sprite size", &P::pointSize, " px"),
+    Tuned("emitter size", &P::emitterRadius, ""),
+    Tuned("emitter position", &P::emitterX, ""),
+    Tuned("camera distance", &P::cameraDistance, ""),
+    Tuned("spin", &P::spinAngle, " deg"),
+    }};
+}
 
 }  // namespace
 
@@ -76,16 +82,46 @@ std::string FormatStepped(double value, double step) {
     return shown;
 }
 
+const TunedValue *TunedValues() {
+    // Built on first use, from the controls table.
+    static const std::array<TunedValue, kTunedValueCount> tuned = MakeTunedValues();
+    return tuned.data();
+}
+
+double ValueOf(const TunedValue &tuned, const SimulationParameters &params) {
+    return tuned.value ? static_cast<double>(params.*tuned.value) : params.particleCount;
+}
+
+std::string ValueText(const TunedValue &tuned, const SimulationParameters &params) {
+    if (!tuned.value) return std::to_string(params.particleCount);
+    return FormatStepped(params.*tuned.value, tuned.step) + tuned.unit;
+}
+
+std::string KeysText(const TunedValue &tuned) { return KeysFor(tuned.value, !tuned.value); }
+
+int NotchCount(const TunedValue &tuned) {
+    return static_cast<int>(std::lround((tuned.high - tuned.low) / tuned.step)) + 1;
+}
+
+int NotchOf(const TunedValue &tuned, const SimulationParameters &params) {
+    const long notch = std::lround((ValueOf(tuned, params) - tuned.low) / tuned.step);
+    return static_cast<int>(std::clamp<long>(notch, 0, NotchCount(tuned) - 1));
+}
+
+void SetNotch(const TunedValue &tuned, int notch) {
+    notch = std::clamp(notch, 0, NotchCount(tuned) - 1);
+    const double value = tuned.low + notch * tuned.step;
+    if (tuned.value)
+        gParams.*tuned.value = static_cast<float>(value);
+    else
+        SetParticleCount(static_cast<std::int32_t>(std::lround(value)));
+}
+
 std::vector<std::string> ReadoutLines(const SimulationParameters &params, const FrameTimings &timings) {
     std::vector<std::string> lines;
-    for (const ValueLine &entry : kValues) {
-        if (!entry.label) {
-            lines.push_back(Line("particles", std::to_string(params.particleCount), KeysFor(nullptr, true)));
-            continue;
-        }
-        const float step = StepOf(entry.value);
-        lines.push_back(Line(entry.label, FormatStepped(params.*entry.value, step) + entry.unit,
-                             KeysFor(entry.value, false)));
+    for (int i = 0; i < kTunedValueCount; ++i) {
+        const TunedValue &tuned = TunedValues()[i];
+        lines.push_back(Line(tuned.label, ValueText(tuned, params), KeysText(tuned)));
     }
     lines.push_back(Line("drag angles", "", "yaw " + FormatStepped(params.yawAngle, 1.0) + "  pitch " +
                                                 FormatStepped(params.pitchAngle, 1.0) + "  (left mouse)"));

@@ -21,7 +21,14 @@ void Turn(float &angle, int delta) {
 
 }  // namespace
 
+namespace {
+MessageFilter filter = nullptr;
+}  // namespace
+
+void SetMessageFilter(MessageFilter newFilter) { filter = newFilter; }
+
 void HandleWindowMessage(const WindowMessage &message) {
+    if (filter && filter(message)) return;
     switch (message.kind) {
     case MessageKind::Size:
         ResizeGraphics(Low16(message.param), High16(message.param));

@@ -22,3 +22,9 @@ extern InputState gInput;
 
 // The window event handler: resize, close, key flags and mouse drag.
 void HandleWindowMessage(const WindowMessage &message);
+
+// Sees every message before the handler does, and keeps it from the
+// handler by returning true: the readout panel takes the mouse presses
+// made over it. None is installed at start.
+using MessageFilter = bool (*)(const WindowMessage &message);
+void SetMessageFilter(MessageFilter filter);

@@ -11,6 +11,8 @@ SDL_Window *window = nullptr;
 SDL_GLContext context = nullptr;
 std::string lastError;
 bool inHiddenWindow = false;
+// The window's size before it filled the screen.
+int windowedWidth = kDrawableSize, windowedHeight = kDrawableSize;
 
 bool Failed(const char *what) {
     lastError = std::string(what) + ": " + SDL_GetError();
@@ -143,7 +145,7 @@ bool OpenHiddenWindow() {
 
 }  // namespace
 
-bool OpenMainWindow(WindowMode mode) {
+bool OpenMainWindow(WindowMode mode, bool fullscreen) {
     if (mode == WindowMode::OffScreen) {
         // Tools handle their own signals.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -162,9 +164,24 @@ bool OpenMainWindow(WindowMode mode) {
         SDL_Quit();
         return false;
     }
-    if (MakeWindow(SDL_WINDOW_SHOWN)) return true;
+    if (MakeWindow(SDL_WINDOW_SHOWN | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0))) return true;
     SDL_Quit();
     return false;
+}
+
+bool IsFullscreen() { return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
+
+void SetFullscreen(bool on) {
+    if (!window || on == IsFullscreen()) return;
+    if (on) SDL_GetWindowSize(window, &windowedWidth, &windowedHeight);
+    SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    // Without a window manager nothing else gives the window its size back.
+    if (!on) SDL_SetWindowSize(window, windowedWidth, windowedHeight);
+}
+
+void DrawableSize(int &width, int &height) {
+    width = height = 0;
+    if (window) SDL_GL_GetDrawableSize(window, &width, &height);
 }
 
 bool InHiddenWindow() { return inHiddenWindow; }

@@ -26,7 +26,17 @@ enum class WindowMode {
 // Opens the window titled "Nimbrel" at (0, 0), kDrawableSize pixels a
 // side, resizable, ready for a GL context. False when the window system or
 // the window cannot be had.
-bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen);
+// With `fullscreen`, the window starts borderless at the desktop's size.
+bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen, bool fullscreen = false);
+
+// Switches the window between its own size and a borderless full screen at
+// the desktop's resolution; the window system then reports the new size
+// as a size message. Nothing without a window.
+void SetFullscreen(bool on);
+bool IsFullscreen();
+
+// The drawable's size in pixels; 0 x 0 without a window.
+void DrawableSize(int &width, int &height);
 void CloseMainWindow();
 
 // Whether the off-screen window fell back to a hidden window on the

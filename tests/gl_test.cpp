@@ -430,4 +430,91 @@ TEST_F(GlTextureTest, TabSavesTheFrameAboutToBeShown) {
     EXPECT_FALSE(afterSwap == captured) << "a read after the swap went unnoticed";
 }
 
+void DrawAndSwap() {
+    DrawFrameWithReadout();
+    CurrentGraphicsPlatform().swapBuffers();
+}
+
+// A window message through the real handler, then a frame.
+void Send(MessageKind kind, int x, int y) {
+    HandleWindowMessage({kind, PackLowHigh(x, y)});
+    DrawAndSwap();
+}
+
+void Click(int x, int y) {
+    Send(MessageKind::MouseMove, x, y);
+    Send(MessageKind::LeftButtonDown, x, y);
+    Send(MessageKind::LeftButtonUp, x, y);
+}
+
+// With the panel shown: a press over it works the panel and never turns
+// the view; a drag begun over the smoke turns it, one degree a pixel, even
+// across the panel; keys act as ever.
+TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
+    gParams = SimulationParameters{};
+    gInput = InputState{};
+    SetMessageFilter(ReadoutTakesMessage);
+    gReadoutShown = true;
+    DrawAndSwap();
+    DrawAndSwap();  // laid out
+    int slider[4], reset[4];
+    ASSERT_TRUE(ReadoutControlRect("sprite size", slider));
+    ASSERT_TRUE(ReadoutControlRect("Start values", reset));
+
+    Click(slider[0] + slider[2] - 2, slider[1] + slider[3] / 2);  // the track's right end
+    SimulationParameters expected;
+    expected.pointSize = 200.0f;
+    EXPECT_TRUE(gParams == expected) << "sprite size " << gParams.pointSize;
+
+    const int labelX = slider[0] - 60, labelY = slider[1] + 4;  // the panel, on no control
+    Send(MessageKind::LeftButtonDown, labelX, labelY);
+    Send(MessageKind::MouseMove, labelX + 50, labelY + 30);
+    Send(MessageKind::LeftButtonUp, labelX + 50, labelY + 30);
+    EXPECT_TRUE(gParams == expected) << "a drag from the panel turned the view";
+
+    Send(MessageKind::LeftButtonDown, 600, 600);
+    Send(MessageKind::MouseMove, 500, 580);
+    Send(MessageKind::MouseMove, labelX, labelY);  // over the panel
+    Send(MessageKind::LeftButtonUp, labelX, labelY);
+    EXPECT_EQ(gParams.yawAngle, static_cast<float>(600 - labelX));
+    EXPECT_EQ(gParams.pitchAngle, static_cast<float>(600 - labelY));
+    EXPECT_EQ(gParams.pointSize, 200.0f) << "the drag across the panel worked a control";
+
+    HandleWindowMessage({MessageKind::KeyDown, 'Q'});
+    ApplyPendingKey();
+    EXPECT_EQ(gParams.driftSpeed, -5.5f);
+
+    Click(reset[0] + reset[2] / 2, reset[1] + reset[3] / 2);
+    EXPECT_TRUE(gParams == SimulationParameters{}) << "Start values left something changed";
+
+    gReadoutShown = false;
+    SetMessageFilter(nullptr);
+    DrawAndSwap();
+}
+
+// F11 makes the drawable the size of the screen, and the projection
+// follows it through the size message; F11 again brings the window back.
+TEST_F(GlTest, F11FillsTheScreenAndBack) {
+    gMessages.Clear();
+    const auto pressAndSettle = [](int wantWidth) {
+        HandleWindowMessage({MessageKind::KeyDown, kFullscreenKey});
+        ApplyPendingKey();
+        int width = 0, height = 0;
+        for (int pass = 0; pass < 300 && width != wantWidth; ++pass) {
+            PumpSdlEvents(gMessages);
+            for (WindowMessage message; gMessages.Take(message);) HandleWindowMessage(message);
+            DrawAndSwap();
+            DrawableSize(width, height);
+            usleep(10000);
+        }
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        return std::vector<int>{width, height, viewport[2], viewport[3]};
+    };
+    EXPECT_EQ(pressAndSettle(1024), (std::vector<int>{1024, 1024, 1024, 1024}));
+    EXPECT_TRUE(IsFullscreen());
+    EXPECT_EQ(pressAndSettle(800), (std::vector<int>{800, 800, 800, 800}));
+    EXPECT_FALSE(IsFullscreen());
+}
+
 }  // namespace

@@ -15,8 +15,8 @@ changed() {
   convert "$2" -crop "$3" +repage "$workdir/line-b.png"
   compare -metric AE -fuzz 25% "$workdir/line-a.png" "$workdir/line-b.png" null: 2>&1 || true
 }
-drift_line=420x14+8+15     # the first line
-lifetime_line=420x14+8+83  # the fifth
+drift_line=420x14+8+18     # the first line
+lifetime_line=420x14+8+110 # the fifth
 
 start_nimbrel
 id=$(wait_for_window Nimbrel)
