@@ -31,14 +31,16 @@ test-sanitize: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS)
 
-# The image loader and the capture's key script under libFuzzer, with both
-# sanitizers, for FUZZ_SECONDS each.
+# The image loader, the capture's key script and the preset loader under
+# libFuzzer, with both sanitizers, for FUZZ_SECONDS each.
 fuzz:
 	@tools/install-deps.sh clang libclang-rt-dev
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug \
 	  -DNIMBREL_SANITIZE=ON -DNIMBREL_FUZZ=ON -DNIMBREL_BENCH=OFF
-	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target dib_fuzzer key_script_fuzzer make_dib_corpus
-	rm -rf $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus && mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target dib_fuzzer key_script_fuzzer preset_fuzzer make_dib_corpus
+	rm -rf $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus
+	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus
+	cp data/presets/*.toml $(BUILD_FUZZ)/preset-corpus/
 	$(BUILD_FUZZ)/tests/make_dib_corpus $(BUILD_FUZZ)/corpus
 	cp tests/golden/tour.keys $(BUILD_FUZZ)/key-corpus/
 	printf -- '--frames\0001\000--keys=1:Q,1:F7\000--out\000o' > $(BUILD_FUZZ)/key-corpus/args
@@ -46,6 +48,8 @@ fuzz:
 	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/corpus
 	$(BUILD_FUZZ)/tests/key_script_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=1024 \
 	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/key-corpus
+	$(BUILD_FUZZ)/tests/preset_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/preset-corpus
 
 bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

@@ -32,7 +32,9 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     StandardFlags flags;
     PrepareCommandLine(app, flags);
     app.add_flag("--fullscreen", command.fullscreen);
+    CLI::Option *preset = app.add_option("--preset", command.preset);
     command.error = ParseCommandLine(app, args);
+    if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";
     if (!command.error.empty())
         command.outcome = CommandOutcome::UsageError;
     else if (flags.help)
@@ -51,13 +53,18 @@ page, nimbrel(1)); drag with the left mouse button to turn the view; Tab
 saves the picture as screenshot0.ppm in the working directory. F3 shows a
 panel of sliders to tune with the mouse; F11 fills the screen and back.
 
+  --preset NAME|FILE
+                 start from a preset: one of yours (saved from the F3
+                 panel), a built-in one (plume, steam, wisp) or a file
   --fullscreen   start in a borderless full screen (F11 switches back)
   --help         show this text
   --version      show the version
 
 The sprite image particle3.bmp is read from the working directory, or else
-from the installed copy (share/nimbrel/ beside the program's folder).
+from the installed copy (share/nimbrel/ beside the program's folder). Your
+presets live in $XDG_CONFIG_HOME/nimbrel/presets/ (~/.config/... by
+default).
 Exit status: 0 after the window is closed, 1 when no window or GL context
-can be had, 2 usage error.
+can be had, 2 usage error or a preset that cannot be loaded.
 )";
 }

@@ -33,6 +33,7 @@ enum class CommandOutcome { Run, Help, Version, UsageError };
 struct ProgramCommand {
     CommandOutcome outcome = CommandOutcome::Run;
     bool fullscreen = false;  // --fullscreen: start in a borderless full screen
+    std::string preset;       // --preset NAME|FILE: start from a preset
     std::string error;  // for UsageError
 };
 

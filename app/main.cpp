@@ -1,12 +1,13 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
-// Its command line has --help, --version and --fullscreen.
+// Its command line has --help, --version, --preset and --fullscreen.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/frame_loop.h"
+#include "app/presets.h"
 #include "app/program_frame.h"
 #include "app/readout.h"
 #include "app/scene.h"
@@ -15,6 +16,7 @@
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "sim/clock.h"
+#include "sim/parameters.h"
 
 int main(int argc, char **argv) {
     const ProgramCommand command = ParseProgramCommand(std::vector<std::string>(argv + 1, argv + argc));
@@ -30,6 +32,17 @@ int main(int argc, char **argv) {
         return 2;
     case CommandOutcome::Run:
         break;
+    }
+
+    // A preset's values are in place before the pool is filled, so the
+    // first frame already shows the look.
+    if (!command.preset.empty()) {
+        const PresetLoad preset = LoadPreset(command.preset, ProgramFolder());
+        if (!preset.ok) {
+            PrintDiagnostic(preset.error);
+            return 2;
+        }
+        gParams = preset.params;
     }
 
     SetMessageSink(ShowSdlMessage);

@@ -3,6 +3,7 @@
 #include <imgui.h>
 #include <backends/imgui_impl_opengl2.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <chrono>
 #include <map>
@@ -10,7 +11,10 @@
 #include <vector>
 
 #include "app/key_actions.h"
+#include "app/presets.h"
 #include "app/readout_text.h"
+#include "app/user_message.h"
+#include "platform/sdl_platform.h"
 #include "app/screenshot.h"
 #include "render/frame.h"
 #include "render/gl.h"
@@ -56,11 +60,32 @@ struct Readout {
     bool buttonHeld = false;
     bool itemActive = false;  // a control was being worked last frame
     bool live = false;        // last drawn live
+    bool typing = false;      // a text field has the keyboard
     std::map<std::string, ImVec4> controls;  // label: x, y, width, height
+
+    // Presets: the list, the one picked, the name to save as, a question
+    // waiting for its answer, and the last outcome.
+    std::vector<PresetEntry> presets;
+    bool presetsListed = false;
+    int picked = -1;
+    char saveName[65] = "";
+    enum class Asking { Nothing, Delete, Replace } asking = Asking::Nothing;
+    std::string outcome;
 } readout;
 
 constexpr float kLabelWidth = 140.0f;
 constexpr float kSliderWidth = 170.0f;
+
+// The keys a text field uses, by virtual-key code.
+struct FieldKey {
+    std::uint32_t code;
+    ImGuiKey key;
+};
+constexpr FieldKey kFieldKeys[] = {
+    {0x08, ImGuiKey_Backspace}, {0x09, ImGuiKey_Tab},   {0x0D, ImGuiKey_Enter},     {0x1B, ImGuiKey_Escape},
+    {0x23, ImGuiKey_End},       {0x24, ImGuiKey_Home},  {0x25, ImGuiKey_LeftArrow}, {0x27, ImGuiKey_RightArrow},
+    {0x2E, ImGuiKey_Delete},
+};
 
 void Start() {
     IMGUI_CHECKVERSION();
@@ -71,6 +96,9 @@ void Start() {
     ImGui::StyleColorsDark();
     // Opaque and borderless, so that a copy of its pixels is the panel.
     ImGui::GetStyle().WindowBorderSize = 0.0f;
+#if IMGUI_VERSION_NUM < 18700
+    for (const FieldKey &field : kFieldKeys) io.KeyMap[field.key] = static_cast<int>(field.code);
+#endif
     ImGui_ImplOpenGL2_Init();
     readout.ready = true;
 }
@@ -110,6 +138,17 @@ void FeedMouse(bool interactive) {
 #endif
 }
 
+void FeedKey(std::uint32_t code, bool down) {
+    for (const FieldKey &field : kFieldKeys) {
+        if (field.code != code) continue;
+#if IMGUI_VERSION_NUM >= 18700
+        ImGui::GetIO().AddKeyEvent(field.key, down);
+#else
+        ImGui::GetIO().KeysDown[code] = down;  // KeyMap maps the key to its code
+#endif
+    }
+}
+
 void Remember(const std::string &label) {
     const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
     readout.controls[label] = ImVec4(min.x, min.y, max.x - min.x, max.y - min.y);
@@ -137,6 +176,114 @@ void ZeroButton(const char *label, float &angle) {
     ImGui::SameLine();
     if (ImGui::SmallButton(label)) angle = 0.0f;
     Remember(label);
+}
+
+// Shows an outcome in the panel and as one line on the standard output.
+void Tell(const std::string &outcome) {
+    readout.outcome = outcome;
+    PrintOutputLine(outcome + "\n");
+}
+
+void ListPresetsAgain() {
+    readout.presets = ListPresets(ProgramFolder());
+    readout.presetsListed = true;
+    readout.picked = -1;
+}
+
+void LoadPicked() {
+    const PresetEntry &entry = readout.presets[static_cast<std::size_t>(readout.picked)];
+    const PresetLoad load = ReadPresetFile(entry.path);
+    if (!load.ok) return Tell("cannot load preset: " + load.error);
+    gParams = load.params;
+    Tell("loaded preset \"" + entry.name + "\"");
+}
+
+void SaveNamed() {
+    const std::string name = readout.saveName;
+    std::string message;
+    SavePreset(name, gParams, NIMBREL_VERSION, message);
+    Tell(message);
+    ListPresetsAgain();
+}
+
+// A question and its two answers; true once answered.
+bool Ask(const std::string &question, const char *yesLabel, bool &yes) {
+    ImGui::TextUnformatted(question.c_str());
+    ImGui::SameLine();
+    yes = ImGui::SmallButton(yesLabel);
+    Remember(yesLabel);
+    ImGui::SameLine();
+    const bool no = ImGui::SmallButton("No");
+    Remember("No");
+    return yes || no;
+}
+
+// The presets: the list, Load, Delete (the user's own, once confirmed),
+// and Save as under a typed name (over an existing one once confirmed).
+void PresetControls() {
+    if (!readout.presetsListed) ListPresetsAgain();
+    using Asking = Readout::Asking;
+    const bool picked = readout.picked >= 0 && readout.picked < static_cast<int>(readout.presets.size());
+    const PresetEntry *entry = picked ? &readout.presets[static_cast<std::size_t>(readout.picked)] : nullptr;
+
+    ImGui::TextUnformatted("presets");
+    ImGui::SameLine(kLabelWidth);
+    const float rows = static_cast<float>(std::min<std::size_t>(std::max<std::size_t>(readout.presets.size(), 1), 4));
+    if (ImGui::BeginListBox("##presets", ImVec2(kSliderWidth, rows * ImGui::GetTextLineHeightWithSpacing() + 4.0f))) {
+        for (std::size_t i = 0; i < readout.presets.size(); ++i) {
+            const PresetEntry &candidate = readout.presets[i];
+            const std::string label = candidate.name + (candidate.builtIn ? "  (built-in)" : "");
+            if (ImGui::Selectable(label.c_str(), readout.picked == static_cast<int>(i))) {
+                readout.picked = static_cast<int>(i);
+                readout.asking = Asking::Nothing;
+            }
+            Remember("preset " + candidate.name);
+        }
+        ImGui::EndListBox();
+    }
+    ImGui::SameLine();
+    ImGui::BeginGroup();
+    if (ImGui::Button("Load") && entry) LoadPicked();
+    Remember("Load");
+    if (entry && !entry->builtIn && ImGui::Button("Delete")) readout.asking = Asking::Delete;
+    Remember("Delete");
+    ImGui::EndGroup();
+    bool yes = false;
+    if (readout.asking == Asking::Delete && entry && Ask("Delete \"" + entry->name + "\"?", "Yes, delete", yes)) {
+        readout.asking = Asking::Nothing;
+        if (yes) {
+            std::string message;
+            DeletePreset(entry->name, message);
+            Tell(message);
+            ListPresetsAgain();
+        }
+    }
+
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("save as");
+    ImGui::SameLine(kLabelWidth);
+    ImGui::SetNextItemWidth(kSliderWidth);
+    const bool entered = ImGui::InputText("##save name", readout.saveName, sizeof readout.saveName,
+                                          ImGuiInputTextFlags_EnterReturnsTrue);
+    Remember("save name");
+    ImGui::SameLine();
+    const bool save = ImGui::Button("Save") || entered;
+    Remember("Save");
+    if (save) {
+        if (!ValidPresetName(readout.saveName))
+            Tell(std::string("cannot save preset \"") + readout.saveName +
+                 "\": a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+        else if (UserPresetExists(readout.saveName))
+            readout.asking = Asking::Replace;
+        else
+            SaveNamed();
+    }
+    if (readout.asking == Asking::Replace &&
+        Ask(std::string("Replace your \"") + readout.saveName + "\"?", "Yes, replace", yes)) {
+        readout.asking = Asking::Nothing;
+        if (yes) SaveNamed();
+    }
+    if (!readout.outcome.empty()) ImGui::TextUnformatted(readout.outcome.c_str());
 }
 
 void BuildPanel(bool interactive) {
@@ -177,11 +324,15 @@ void BuildPanel(bool interactive) {
     ImGui::SameLine();
     if (ImGui::Button("Start values")) gParams = SimulationParameters{};
     Remember("Start values");
+    ImGui::Separator();
+    PresetControls();
+    ImGui::Separator();
     // The timings and the closing line, as the readout's text has them:
     // after a line for each value, the drag angles and the two fades.
     const std::vector<std::string> &lines = readout.lines;
     for (std::size_t i = kTunedValueCount + 3; i < lines.size(); ++i) ImGui::TextUnformatted(lines[i].c_str());
     readout.itemActive = ImGui::IsAnyItemActive();
+    readout.typing = interactive && io.WantTextInput;
     readout.panelWidth = static_cast<int>(ImGui::GetWindowWidth());
     readout.panelHeight = static_cast<int>(ImGui::GetWindowHeight());
     ImGui::End();
@@ -265,7 +416,7 @@ void DrawPanel() {
     readout.height = viewport[3];
 
     // Hovered or worked: drawn live, every frame, with the mouse.
-    readout.live = readout.buttonHeld || readout.itemActive || PointerOverPanel();
+    readout.live = readout.buttonHeld || readout.itemActive || readout.typing || PointerOverPanel();
     if (readout.live) {
         readout.lines = ReadoutLines(gParams, readout.shown);
         BuildPanel(true);
@@ -274,6 +425,7 @@ void DrawPanel() {
         // bound texture, texture environment and client arrays.
         ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
         readout.cached = false;
+        SetTextInput(readout.typing);  // typed characters come as Text messages
         return;
     }
     if (readout.cached && sameDrawable && !readout.timingsChanged && gParams == readout.params) {
@@ -308,7 +460,23 @@ void DrawFrameWithReadout() {
 bool ReadoutTakesMessage(const WindowMessage &message) {
     if (!gReadoutShown) {
         readout.buttonHeld = false;
+        if (readout.typing) SetTextInput(false);
+        readout.typing = false;
         return false;
+    }
+    // While a text field has the keyboard, keys and text type into it.
+    if (readout.typing) {
+        switch (message.kind) {
+        case MessageKind::KeyDown:
+        case MessageKind::KeyUp:
+            FeedKey(message.param, message.kind == MessageKind::KeyDown);
+            return true;
+        case MessageKind::Text:
+            ImGui::GetIO().AddInputCharacter(message.param);
+            return true;
+        default:
+            break;
+        }
     }
     const int x = static_cast<int>(message.param & 0xFFFFu), y = static_cast<int>(message.param >> 16);
     switch (message.kind) {

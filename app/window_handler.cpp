@@ -76,6 +76,7 @@ void HandleWindowMessage(const WindowMessage &message) {
     case MessageKind::None:
     case MessageKind::Quit:
     case MessageKind::Other:
+    case MessageKind::Text:  // for a text field of the panel, which takes it first
         break;
     }
 }

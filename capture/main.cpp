@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/key_actions.h"
+#include "app/presets.h"
 #include "app/program_frame.h"
 #include "app/readout.h"
 #include "app/scene.h"
@@ -149,6 +150,12 @@ int main(int argc, char **argv) {
     if (parsed.outcome == ParseOutcome::UsageError)
         return Fail(parsed.error + "\nTry 'nimbrel-capture --help' for more information.", 2);
     const CaptureOptions &options = parsed.options;
+
+    if (!options.preset.empty()) {
+        const PresetLoad preset = LoadPreset(options.preset, ProgramFolder());
+        if (!preset.ok) return Fail(preset.error, 2);
+        gParams = preset.params;
+    }
 
     // Nothing is made on disk until drawing works.
     std::string error;

@@ -135,14 +135,17 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     CLI::Option *keysOption = app.add_option("--keys", keys);
     CLI::Option *outOption = app.add_option("--out", options.outDir);
     CLI::Option *videoOption = app.add_option("--video", options.videoPath);
+    CLI::Option *presetOption = app.add_option("--preset", options.preset);
     const std::string problem = ParseCommandLine(app, args);
     if (!problem.empty()) return fail(problem);
     if (flags.help || flags.version) {
         result.outcome = flags.help ? ParseOutcome::Help : ParseOutcome::Version;
         return result;
     }
-    for (CLI::Option *text : {outOption, videoOption})
-        if (text->count() > 0 && (text == outOption ? options.outDir : options.videoPath).empty())
+    for (CLI::Option *text : {outOption, videoOption, presetOption})
+        if (text->count() > 0 && (text == outOption ? options.outDir : text == videoOption ? options.videoPath
+                                                                                          : options.preset)
+                                     .empty())
             return fail(text->get_name() + " needs a value");
 
     std::string error;
@@ -191,6 +194,9 @@ installed copy.
   --every K      keep only every Kth frame as a PNG (K, 2K, ...), K no
                  more than the frames; the smoke still steps every frame
                  (default 1)
+  --preset NAME|FILE
+                 start from a preset, as nimbrel --preset does; the key
+                 script then acts on top of it
   --video FILE   pipe the frames to ffmpeg at the capture's rate, in the
                  format of the name's extension (H.264 in MP4 for .mp4;
                  .mkv, .mov, .avi and .gif work too)

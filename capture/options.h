@@ -18,6 +18,7 @@ struct CaptureOptions {
     std::vector<ScriptedPress> presses;  // in the order they act
     std::string outDir;                  // empty: no PNG files
     std::string videoPath;               // empty: no video
+    std::string preset;                  // a preset's name or file; empty: none
 };
 
 constexpr int kMaxFrames = 999999;  // six digits in the frame file names

@@ -37,6 +37,7 @@ add_custom_target(install_documents ALL DEPENDS ${NIMBREL_MAN_PAGES} ${NIMBREL_C
 
 install(TARGETS nimbrel nimbrel-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${NIMBREL_SPRITE} DESTINATION ${CMAKE_INSTALL_DATADIR}/nimbrel)
+install(FILES ${NIMBREL_PRESETS} DESTINATION ${CMAKE_INSTALL_DATADIR}/nimbrel/presets)
 install(FILES data/${NIMBREL_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/${NIMBREL_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 foreach(size 48 64 128 256)

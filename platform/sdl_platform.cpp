@@ -11,6 +11,7 @@ SDL_Window *window = nullptr;
 SDL_GLContext context = nullptr;
 std::string lastError;
 bool inHiddenWindow = false;
+bool textInput = false;
 // The window's size before it filled the screen.
 int windowedWidth = kDrawableSize, windowedHeight = kDrawableSize;
 
@@ -195,10 +196,18 @@ const GraphicsPlatform &SdlGraphicsPlatform() { return sdlGraphics; }
 void PumpSdlEvents(MessageQueue &queue) {
     SDL_Event event;
     while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
+        if (event.type == SDL_TEXTINPUT) {
+            // Printable ASCII, one message a character.
+            for (const char *c = event.text.text; textInput && *c; ++c)
+                if (*c >= 0x20 && *c < 0x7F) queue.PostEvent({MessageKind::Text, static_cast<std::uint32_t>(*c)});
+            continue;
+        }
         WindowMessage message;
         if (Translate(event, message)) queue.PostEvent(message);
     }
 }
+
+void SetTextInput(bool on) { textInput = on; }
 
 bool ShowSdlMessage(MessageStyle style, const char *caption, const char *text) {
     const bool warning = style == MessageStyle::Warning;

@@ -54,6 +54,10 @@ const GraphicsPlatform &SdlGraphicsPlatform();
 // Translates waiting SDL events into window messages.
 void PumpSdlEvents(MessageQueue &queue);
 
+// Whether typed text comes as Text messages too, besides the key messages:
+// off at start, and on only while a text field has the keyboard.
+void SetTextInput(bool on);
+
 // A modal message box; false when none can be shown.
 bool ShowSdlMessage(MessageStyle style, const char *caption, const char *text);
 

@@ -18,6 +18,7 @@ enum class MessageKind : std::uint8_t {
     LeftButtonDown,  // param: position, packed as for MouseMove
     LeftButtonUp,
     Quit,            // param: exit code
+    Text,            // param: a typed character (printable ASCII), only while text input is on
     Other,           // anything the handler leaves to the default handling
 };
 

@@ -4,10 +4,12 @@
 
 SimulationParameters gParams;
 
-void SetParticleCount(std::int32_t count) {
-    gParams.particleCount = count;
-    gParams.batchCount = count / 1000;
+void SetParticleCount(SimulationParameters &params, std::int32_t count) {
+    params.particleCount = count;
+    params.batchCount = count / 1000;
 }
+
+void SetParticleCount(std::int32_t count) { SetParticleCount(gParams, count); }
 
 namespace {
 auto Fields(const SimulationParameters &p) {

@@ -37,5 +37,7 @@ extern SimulationParameters gParams;
 bool operator==(const SimulationParameters &a, const SimulationParameters &b);
 inline bool operator!=(const SimulationParameters &a, const SimulationParameters &b) { return !(a == b); }
 
-// Sets particleCount and keeps batchCount in step with it.
+// Sets particleCount and keeps batchCount in step with it, in gParams or
+// in another parameter block.
 void SetParticleCount(std::int32_t count);
+void SetParticleCount(SimulationParameters &params, std::int32_t count);

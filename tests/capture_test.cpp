@@ -231,6 +231,27 @@ TEST_F(CaptureTest, SameBytesWithAndWithoutADisplay) {
     }
 }
 
+// A built-in preset's look, found beside the build tree's program as an
+// installed one is, the same bytes on every run; a preset that cannot be
+// loaded gets its one message.
+TEST_F(CaptureTest, PresetStartsTheCaptureFromItsLook) {
+    const std::string args = "--frames 30 --every 30 --keys 10:F7";
+    ASSERT_EQ(Capture(dir_, args + " --out plain").code, 0);
+    ToolRun first = Capture(dir_, args + " --preset plume --out plume1");
+    ASSERT_EQ(first.code, 0) << first.err;
+    ASSERT_EQ(Capture(dir_, args + " --preset plume --out plume2").code, 0);
+    const std::string frame = "/frame000030.png";
+    EXPECT_FALSE(ReadFile(dir_.File("plume1" + frame)).empty());
+    EXPECT_EQ(ReadFile(dir_.File("plume1" + frame)), ReadFile(dir_.File("plume2" + frame)));
+    EXPECT_NE(ReadFile(dir_.File("plume1" + frame)), ReadFile(dir_.File("plain" + frame)));
+
+    ToolRun missing = Capture(dir_, "--out o --preset nothing");
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_EQ(missing.err.rfind("nimbrel-capture: no preset named \"nothing\" (there are: plume, steam, wisp", 0), 0u)
+        << missing.err;
+    EXPECT_FALSE(fs::exists(dir_.File("o")));
+}
+
 // Runs `script` in the folder with the capture as $CAPTURE and no display;
 // returns what it printed on the standard output.
 std::string RunScript(const ScratchDir &dir, const std::string &script) {

@@ -15,6 +15,7 @@
 
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
+#include "app/preset_file.h"
 #include "app/program_frame.h"
 #include "app/screenshot.h"
 #include "app/window_handler.h"
@@ -515,6 +516,61 @@ TEST_F(GlTest, F11FillsTheScreenAndBack) {
     EXPECT_TRUE(IsFullscreen());
     EXPECT_EQ(pressAndSettle(800), (std::vector<int>{800, 800, 800, 800}));
     EXPECT_FALSE(IsFullscreen());
+}
+
+// The panel's Save as writes the user's preset, typed in through Text
+// messages; Load applies it again.
+TEST_F(GlTest, PanelSavesAPresetAndLoadsItBack) {
+    ScratchDir config;
+    ASSERT_TRUE(config.Ok());
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    SimulationParameters look;
+    look.pointSize = 66.0f;
+    look.fadeIn = true;
+    SetParticleCount(look, 12000);
+    gParams = look;
+    gInput = InputState{};
+    SetMessageFilter(ReadoutTakesMessage);
+    gReadoutShown = true;
+    DrawAndSwap();
+    DrawAndSwap();
+    int field[4], save[4];
+    ASSERT_TRUE(ReadoutControlRect("save name", field));
+    ASSERT_TRUE(ReadoutControlRect("Save", save));
+
+    testing::internal::CaptureStdout();
+    Click(field[0] + 10, field[1] + field[3] / 2);
+    for (char c : std::string("my look")) Send(MessageKind::Text, c, 0);
+    HandleWindowMessage({MessageKind::Text, 'x'});  // typed, then taken back
+    DrawAndSwap();
+    HandleWindowMessage({MessageKind::KeyDown, 0x08});  // Backspace, not a control
+    DrawAndSwap();
+    HandleWindowMessage({MessageKind::KeyUp, 0x08});
+    DrawAndSwap();
+    Click(save[0] + save[2] / 2, save[1] + save[3] / 2);
+    const std::string saved = testing::internal::GetCapturedStdout();
+    const std::string path = config.Path() + "/nimbrel/presets/my look.toml";
+    EXPECT_EQ(saved, "saved preset \"my look\" as " + path + "\n");
+    const PresetLoad file = ReadPresetFile(path);
+    ASSERT_TRUE(file.ok) << file.error;
+    EXPECT_TRUE(file.params == look);
+
+    gParams = SimulationParameters{};
+    DrawAndSwap();
+    int entry[4], load[4];
+    ASSERT_TRUE(ReadoutControlRect("preset my look", entry));
+    ASSERT_TRUE(ReadoutControlRect("Load", load));
+    testing::internal::CaptureStdout();
+    Click(entry[0] + 10, entry[1] + entry[3] / 2);
+    Click(load[0] + load[2] / 2, load[1] + load[3] / 2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "loaded preset \"my look\"\n");
+    EXPECT_TRUE(gParams == look);
+
+    gReadoutShown = false;
+    SetMessageFilter(nullptr);
+    DrawAndSwap();
+    gParams = SimulationParameters{};
+    unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

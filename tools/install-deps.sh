@@ -19,8 +19,8 @@ needed=(
   libpng-dev ffmpeg
   # The readout panel.
   libimgui-dev
-  # The capture tool's command line.
-  libcli11-dev
+  # Command lines, and the preset files.
+  libcli11-dev libtomlplusplus-dev
   # Display tests and `make run` without a display: a virtual X server,
   # window and key tools, screen grabs and picture checks, and the core
   # fonts the window layer's message boxes are drawn with.

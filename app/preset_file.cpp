@@ -1,0 +1,236 @@
+#include "app/preset_file.h"
+
+#include <stdexcept>
+
+// toml++ 3.3 and 3.4 state one precondition of their key parser as an
+// assumption in optimised builds, and a malformed table header ("[[[1]]]")
+// breaks it: undefined behaviour. Their checks are kept in every build and
+// made to throw, which the loader reports as a file that is not TOML.
+namespace {
+[[noreturn]] void TomlCheckFailed(const char *check) { throw std::logic_error(check); }
+}  // namespace
+#ifdef NDEBUG
+#undef NDEBUG
+#define NIMBREL_NDEBUG_WAS_SET
+#endif
+#define TOML_ASSERT(expr) ((expr) ? static_cast<void>(0) : TomlCheckFailed(#expr))
+#define TOML_HEADER_ONLY 1
+#include <toml++/toml.h>
+#ifdef NIMBREL_NDEBUG_WAS_SET
+#define NDEBUG
+#endif
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/readout_text.h"
+#include "sim/particles.h"
+
+namespace {
+
+using P = SimulationParameters;
+
+enum class Kind { Number, Count, Flag };
+
+struct Named {
+    const char *name;
+    Kind kind;
+    float P::*number = nullptr;
+    bool P::*flag = nullptr;
+    double low = 0.0, high = 0.0;  // for numbers
+};
+
+// A number the keys reach: one step past either limit of the controls.
+Named Keyed(const char *name, const TunedValue &tuned) {
+    return {name, Kind::Number, tuned.value, nullptr, tuned.low - tuned.step, tuned.high + tuned.step};
+}
+
+constexpr double kFree = 1e6;  // the spin and the drag angles have no limit
+
+// In the order of the controls table, as a preset file lists them.
+std::vector<Named> Names() {
+    const TunedValue *t = TunedValues();
+    return {
+        Keyed("drift_speed", t[0]),
+        Keyed("vertical_spread", t[1]),
+        Keyed("depth_spread", t[2]),
+        Keyed("turbulence", t[3]),
+        Keyed("lifetime", t[4]),
+        Keyed("damping", t[5]),
+        {"particles", Kind::Count},
+        Keyed("opacity", t[7]),
+        Keyed("sprite_size", t[8]),
+        Keyed("emitter_size", t[9]),
+        Keyed("emitter_position", t[10]),
+        Keyed("camera_distance", t[11]),
+        {"spin", Kind::Number, &P::spinAngle, nullptr, -kFree, kFree},
+        {"fade_out", Kind::Flag, nullptr, &P::fadeOut},
+        {"fade_in", Kind::Flag, nullptr, &P::fadeIn},
+        {"yaw", Kind::Number, &P::yawAngle, nullptr, -kFree, kFree},
+        {"pitch", Kind::Number, &P::pitchAngle, nullptr, -kFree, kFree},
+    };
+}
+
+constexpr const char *kVersionName = "nimbrel";
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// The shortest TOML float that reads back as the same float: "0.2" for
+// 0.2f, where toml++ writes the double 0.20000000298023224, so that a saved
+// preset reads as a person would write it.
+std::string ShortestFloat(float value) {
+    char text[64];
+    bool found = false;
+    for (int decimals = 0; decimals <= 12 && !found; ++decimals) {
+        std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(value));
+        found = std::strtof(text, nullptr) == value;
+    }
+    if (!found) std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));  // tiny or huge
+    std::string shown = text;
+    if (shown.find_first_of(".e") == std::string::npos) shown += ".0";  // a float, not a whole number
+    return shown;
+}
+
+std::string KnownNames() {
+    std::string names = kVersionName;
+    for (const Named &named : Names()) names += std::string(", ") + named.name;
+    return names;
+}
+
+// Applies one value; on a problem, says what is allowed.
+bool Apply(const Named &named, const toml::node &node, P &params, std::string &problem) {
+    switch (named.kind) {
+    case Kind::Flag:
+        if (!node.is_boolean()) {
+            problem = "must be true or false";
+            return false;
+        }
+        params.*named.flag = node.as_boolean()->get();
+        return true;
+    case Kind::Count: {
+        const auto count = node.value_exact<std::int64_t>();
+        if (!count || *count < 0 || *count > kPoolSize || *count % 2000 != 0) {
+            problem = "must be a whole multiple of 2000 from 0 to 100000";
+            return false;
+        }
+        SetParticleCount(params, static_cast<std::int32_t>(*count));
+        return true;
+    }
+    case Kind::Number: {
+        const auto value = node.value<double>();  // a whole number is a number too
+        // Keys step in float arithmetic, whose roundings may end a little
+        // past the exact limit: a millionth is allowed for them.
+        const float stored = value ? static_cast<float>(*value) : 0.0f;
+        const auto slack = [](double bound) { return 1e-6 * std::max(1.0, std::fabs(bound)); };
+        if (!value || !(node.is_floating_point() || node.is_integer()) || !std::isfinite(*value) ||
+            stored < named.low - slack(named.low) || stored > named.high + slack(named.high)) {
+            problem = "must be a number from " + Number(named.low) + " to " + Number(named.high);
+            return false;
+        }
+        params.*named.number = stored;
+        return true;
+    }
+    }
+    return false;
+}
+
+}  // namespace
+
+PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
+    PresetLoad load;
+    const auto fail = [&](std::size_t line, const std::string &what) {
+        load.ok = false;
+        load.params = SimulationParameters{};
+        load.error = fileName + ": " + (line > 0 ? "line " + std::to_string(line) + ": " : "") + what;
+        return load;
+    };
+    if (text.size() > kMaxPresetBytes) return fail(0, "larger than 64 KiB");
+    // toml++ 3.3 and 3.4 reach undefined behaviour classifying some
+    // characters beyond ASCII (U+028A, for one), and a preset needs none:
+    // its names, numbers and version are ASCII.
+    std::size_t line = 1;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) > 0x7E || (c < 0x20 && c != '\n' && c != '\r' && c != '\t'))
+            return fail(line, "only printable ASCII text is allowed, in comments too");
+        line += c == '\n';
+    }
+    toml::table table;
+    try {
+        table = toml::parse(text, fileName);
+    } catch (const toml::parse_error &error) {
+        return fail(error.source().begin.line, "not a valid TOML file: " + std::string(error.description()));
+    } catch (const std::logic_error &) {
+        return fail(0, "not a valid TOML file");
+    }
+
+    P params;
+    const std::vector<Named> names = Names();
+    for (auto &&[key, node] : table) {
+        const std::size_t line = key.source().begin.line;
+        const std::string name(key.str());
+        if (name == kVersionName) {
+            if (!node.is_string())
+                return fail(line, std::string(kVersionName) + ": must be a version in quotes, such as \"1.0.0\"");
+            continue;
+        }
+        const Named *named = nullptr;
+        for (const Named &candidate : names)
+            if (name == candidate.name) named = &candidate;
+        if (!named) return fail(line, "unknown name \"" + name + "\" (known: " + KnownNames() + ")");
+        std::string problem;
+        if (!Apply(*named, node, params, problem)) return fail(line, name + ": " + problem);
+    }
+    load.ok = true;
+    load.params = params;
+    return load;
+}
+
+PresetLoad ReadPresetFile(const std::string &path) {
+    const std::string fileName = path.substr(path.rfind('/') + 1);
+    std::ifstream in(path, std::ios::binary);
+    PresetLoad load;
+    if (!in) {
+        load.error = path + ": cannot read it";
+        return load;
+    }
+    std::string text;
+    char buffer[4096];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
+        text.append(buffer, static_cast<std::size_t>(in.gcount()));
+        if (text.size() > kMaxPresetBytes) {
+            load.error = path + ": larger than 64 KiB";
+            return load;
+        }
+    }
+    if (in.bad()) {
+        load.error = path + ": cannot read it";
+        return load;
+    }
+    return ParsePreset(text, path);
+}
+
+std::string FormatPreset(const SimulationParameters &params, const std::string &version) {
+    std::ostringstream out;
+    out << "# Nimbrel preset: the tuned values, the fades and the drag angles.\n"
+        << "# Names left out keep their start values.\n"
+        << kVersionName << " = " << toml::value<std::string>(version) << "\n";
+    for (const Named &named : Names()) {
+        out << named.name << " = ";
+        switch (named.kind) {
+        case Kind::Flag: out << toml::value<bool>(params.*named.flag); break;
+        case Kind::Count: out << toml::value<std::int64_t>(params.particleCount); break;
+        case Kind::Number: out << ShortestFloat(params.*named.number); break;
+        }
+        out << "\n";
+    }
+    return out.str();
+}

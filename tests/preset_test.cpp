@@ -1,0 +1,125 @@
+// Presets: a saved preset loads back bit for bit, and every bad file gets
+// its one message with nothing applied; names and where presets live.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "app/preset_file.h"
+#include "app/presets.h"
+#include "tests/scratch_dir.h"
+
+namespace {
+
+std::uint32_t Bits(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// Values off every grid, as keys and sliders leave them after float
+// rounding, and the extremes the keys reach.
+TEST(PresetTest, SavedPresetLoadsBackBitForBit) {
+    SimulationParameters params;
+    params.driftSpeed = -15.5f;
+    params.spreadY = 4.1000004f;
+    params.spreadZ = -0.099999987f;
+    params.turbulence = 0.30000001f;
+    params.maxAge = 10.5f;
+    params.damping = 2.8000002f;
+    SetParticleCount(params, 98000);
+    params.constantAlpha = 1.0000001f;
+    params.pointSize = 204.0f;
+    params.emitterRadius = 0.1f;
+    params.emitterX = 6.2000003f;
+    params.cameraDistance = -50.5f;
+    params.spinAngle = -725.0f;
+    params.fadeOut = true;
+    params.fadeIn = true;
+    params.yawAngle = 1234.0f;
+    params.pitchAngle = -0.0f;
+    const PresetLoad load = ParsePreset(FormatPreset(params, "1.0.0"), "saved.toml");
+    ASSERT_TRUE(load.ok) << load.error;
+    EXPECT_TRUE(load.params == params);
+    EXPECT_EQ(load.params.batchCount, 98);
+    EXPECT_EQ(Bits(load.params.spreadY), Bits(params.spreadY));
+    EXPECT_EQ(Bits(load.params.pitchAngle), Bits(params.pitchAngle)) << "the sign of zero";
+}
+
+TEST(PresetTest, AFileWithSomeValuesKeepsTheStartValuesForTheRest) {
+    const PresetLoad load = ParsePreset("# mine\nsprite_size = 50\nparticles = 10000\n", "some.toml");
+    ASSERT_TRUE(load.ok) << load.error;
+    SimulationParameters expected;
+    expected.pointSize = 50.0f;
+    SetParticleCount(expected, 10000);
+    EXPECT_TRUE(load.params == expected);
+}
+
+// Each bad file: its one message, and the start values, nothing applied.
+TEST(PresetTest, BadFilesGetOneMessageAndApplyNothing) {
+    const struct {
+        const char *text;
+        const char *message;
+    } table[] = {
+        {"sprite_size = 50\nspeed = 3\n", "bad.toml: line 2: unknown name \"speed\" (known: nimbrel, drift_speed,"},
+        {"sprite_size = 250\n", "bad.toml: line 1: sprite_size: must be a number from 0 to 204"},
+        {"opacity = -0.2\n", "bad.toml: line 1: opacity: must be a number from -0.1 to 1.1"},
+        {"sprite_size = \"big\"\n", "bad.toml: line 1: sprite_size: must be a number from 0 to 204"},
+        {"lifetime = nan\n", "bad.toml: line 1: lifetime: must be a number from 0 to 10.5"},
+        {"particles = 5000\n", "bad.toml: line 1: particles: must be a whole multiple of 2000 from 0 to 100000"},
+        {"particles = 102000\n", "bad.toml: line 1: particles: must be a whole multiple of 2000"},
+        {"particles = 4000.0\n", "bad.toml: line 1: particles: must be a whole multiple of 2000"},
+        {"fade_out = 1\n", "bad.toml: line 1: fade_out: must be true or false"},
+        {"nimbrel = 1.0\n", "bad.toml: line 1: nimbrel: must be a version in quotes"},
+        {"\n\nsprite_size = = 3\n", "bad.toml: line 3: not a valid TOML file: "},
+        {"[look]\nopacity = 0.5\n", "bad.toml: line 1: unknown name \"look\""},
+        {"sprite_size = 50\nsprite_size = 60\n", "bad.toml: line 2: not a valid TOML file: "},
+        // Break assumptions of the TOML parser, which must not crash.
+        {"[# Nimbrel presparticles.\nnimbrel =\": a", "bad.toml: not a valid TOML file"},
+        {"# plume\n# \xC3\xA9t\xC3\xA9 \xD2\x8A\n", "bad.toml: line 2: only printable ASCII text is allowed"},
+    };
+    for (const auto &row : table) {
+        SCOPED_TRACE(row.text);
+        const PresetLoad load = ParsePreset(row.text, "bad.toml");
+        EXPECT_FALSE(load.ok);
+        EXPECT_EQ(load.error.rfind(row.message, 0), 0u) << load.error;
+        EXPECT_EQ(load.error.find('\n'), std::string::npos) << "one line";
+        EXPECT_TRUE(load.params == SimulationParameters{});
+    }
+    const PresetLoad big = ParsePreset(std::string(kMaxPresetBytes + 1, '#'), "big.toml");
+    EXPECT_EQ(big.error, "big.toml: larger than 64 KiB");
+}
+
+TEST(PresetTest, NamesAndTheUsersFolder) {
+    for (const char *name : {"a", "my look_2", "Thick-plume", "0123456789012345678901234567890123456789012345678901234567890123"})
+        EXPECT_TRUE(ValidPresetName(name)) << name;
+    for (const char *name : {"", "../x", "a/b", "dot.", "tab\t", "\xC3\xA9t\xC3\xA9",
+                             "01234567890123456789012345678901234567890123456789012345678901234"})
+        EXPECT_FALSE(ValidPresetName(name)) << name;
+
+    ScratchDir home;
+    ASSERT_TRUE(home.Ok());
+    setenv("HOME", home.Path().c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(UserPresetFolder(), home.Path() + "/.config/nimbrel/presets");
+    setenv("XDG_CONFIG_HOME", (home.Path() + "/config").c_str(), 1);
+    EXPECT_EQ(UserPresetFolder(), home.Path() + "/config/nimbrel/presets");
+
+    SimulationParameters look;
+    look.pointSize = 66.0f;
+    std::string message;
+    ASSERT_TRUE(SavePreset("my look", look, "1.0.0", message)) << message;
+    EXPECT_EQ(message, "saved preset \"my look\" as " + home.Path() + "/config/nimbrel/presets/my look.toml");
+    const PresetLoad load = LoadPreset("my look", "");
+    ASSERT_TRUE(load.ok) << load.error;
+    EXPECT_EQ(load.params.pointSize, 66.0f);
+    EXPECT_FALSE(SavePreset("../escape", look, "1.0.0", message));
+    EXPECT_EQ(LoadPreset("nothing", "").error, "no preset named \"nothing\" (there are: my look)");
+    EXPECT_TRUE(DeletePreset("my look", message)) << message;
+    EXPECT_FALSE(UserPresetExists("my look"));
+    unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
