@@ -12,8 +12,8 @@ SDL_GLContext context = nullptr;
 std::string lastError;
 bool inHiddenWindow = false;
 bool textInput = false;
-// The window's size before it filled the screen.
-int windowedWidth = kDrawableSize, windowedHeight = kDrawableSize;
+bool fullscreen = false;
+SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
 
 bool Failed(const char *what) {
     lastError = std::string(what) + ": " + SDL_GetError();
@@ -117,6 +117,7 @@ bool MakeWindow(Uint32 shown) {
 
 void CloseVideo() {
     DestroyContext();
+    fullscreen = false;
     if (window) SDL_DestroyWindow(window);
     window = nullptr;
     SDL_Quit();
@@ -146,7 +147,7 @@ bool OpenHiddenWindow() {
 
 }  // namespace
 
-bool OpenMainWindow(WindowMode mode, bool fullscreen) {
+bool OpenMainWindow(WindowMode mode, bool startFullscreen) {
     if (mode == WindowMode::OffScreen) {
         // Tools handle their own signals.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -165,19 +166,36 @@ bool OpenMainWindow(WindowMode mode, bool fullscreen) {
         SDL_Quit();
         return false;
     }
-    if (MakeWindow(SDL_WINDOW_SHOWN | (fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0))) return true;
-    SDL_Quit();
-    return false;
+    if (!MakeWindow(SDL_WINDOW_SHOWN)) {
+        SDL_Quit();
+        return false;
+    }
+    if (startFullscreen) SetFullscreen(true);
+    return true;
 }
 
-bool IsFullscreen() { return window && (SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0; }
+bool IsFullscreen() { return window && fullscreen; }
 
+// A borderless window over the whole display, placed and sized here: a
+// window manager takes it for a full screen, and without one (Xvfb, a bare
+// X server) it is one all the same, where SDL's own full-screen mode
+// leaves the window at its size.
 void SetFullscreen(bool on) {
-    if (!window || on == IsFullscreen()) return;
-    if (on) SDL_GetWindowSize(window, &windowedWidth, &windowedHeight);
-    SDL_SetWindowFullscreen(window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    // Without a window manager nothing else gives the window its size back.
-    if (!on) SDL_SetWindowSize(window, windowedWidth, windowedHeight);
+    if (!window || on == fullscreen) return;
+    if (on) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0) return;
+        SDL_GetWindowPosition(window, &windowed.x, &windowed.y);
+        SDL_GetWindowSize(window, &windowed.w, &windowed.h);
+        SDL_SetWindowBordered(window, SDL_FALSE);
+        SDL_SetWindowPosition(window, bounds.x, bounds.y);
+        SDL_SetWindowSize(window, bounds.w, bounds.h);
+    } else {
+        SDL_SetWindowBordered(window, SDL_TRUE);
+        SDL_SetWindowSize(window, windowed.w, windowed.h);
+        SDL_SetWindowPosition(window, windowed.x, windowed.y);
+    }
+    fullscreen = on;
 }
 
 void DrawableSize(int &width, int &height) {

@@ -26,8 +26,9 @@ enum class WindowMode {
 // Opens the window titled "Nimbrel" at (0, 0), kDrawableSize pixels a
 // side, resizable, ready for a GL context. False when the window system or
 // the window cannot be had.
-// With `fullscreen`, the window starts borderless at the desktop's size.
-bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen, bool fullscreen = false);
+// With `startFullscreen`, the window starts borderless over the whole
+// display, as SetFullscreen makes it.
+bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen, bool startFullscreen = false);
 
 // Switches the window between its own size and a borderless full screen at
 // the desktop's resolution; the window system then reports the new size
