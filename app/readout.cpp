@@ -11,11 +11,10 @@
 #include <vector>
 
 #include "app/key_actions.h"
-#include "app/presets.h"
+#include "app/panel_presets.h"
 #include "app/readout_text.h"
-#include "app/user_message.h"
-#include "platform/sdl_platform.h"
 #include "app/screenshot.h"
+#include "platform/sdl_platform.h"
 #include "render/frame.h"
 #include "render/gl.h"
 #include "sim/particles.h"
@@ -62,15 +61,6 @@ struct Readout {
     bool live = false;        // last drawn live
     bool typing = false;      // a text field has the keyboard
     std::map<std::string, ImVec4> controls;  // label: x, y, width, height
-
-    // Presets: the list, the one picked, the name to save as, a question
-    // waiting for its answer, and the last outcome.
-    std::vector<PresetEntry> presets;
-    bool presetsListed = false;
-    int picked = -1;
-    char saveName[65] = "";
-    enum class Asking { Nothing, Delete, Replace } asking = Asking::Nothing;
-    std::string outcome;
 } readout;
 
 constexpr float kLabelWidth = 140.0f;
@@ -149,7 +139,7 @@ void FeedKey(std::uint32_t code, bool down) {
     }
 }
 
-void Remember(const std::string &label) {
+void Remember(const char *label) {
     const ImVec2 min = ImGui::GetItemRectMin(), max = ImGui::GetItemRectMax();
     readout.controls[label] = ImVec4(min.x, min.y, max.x - min.x, max.y - min.y);
 }
@@ -176,114 +166,6 @@ void ZeroButton(const char *label, float &angle) {
     ImGui::SameLine();
     if (ImGui::SmallButton(label)) angle = 0.0f;
     Remember(label);
-}
-
-// Shows an outcome in the panel and as one line on the standard output.
-void Tell(const std::string &outcome) {
-    readout.outcome = outcome;
-    PrintOutputLine(outcome + "\n");
-}
-
-void ListPresetsAgain() {
-    readout.presets = ListPresets(ProgramFolder());
-    readout.presetsListed = true;
-    readout.picked = -1;
-}
-
-void LoadPicked() {
-    const PresetEntry &entry = readout.presets[static_cast<std::size_t>(readout.picked)];
-    const PresetLoad load = ReadPresetFile(entry.path);
-    if (!load.ok) return Tell("cannot load preset: " + load.error);
-    gParams = load.params;
-    Tell("loaded preset \"" + entry.name + "\"");
-}
-
-void SaveNamed() {
-    const std::string name = readout.saveName;
-    std::string message;
-    SavePreset(name, gParams, NIMBREL_VERSION, message);
-    Tell(message);
-    ListPresetsAgain();
-}
-
-// A question and its two answers; true once answered.
-bool Ask(const std::string &question, const char *yesLabel, bool &yes) {
-    ImGui::TextUnformatted(question.c_str());
-    ImGui::SameLine();
-    yes = ImGui::SmallButton(yesLabel);
-    Remember(yesLabel);
-    ImGui::SameLine();
-    const bool no = ImGui::SmallButton("No");
-    Remember("No");
-    return yes || no;
-}
-
-// The presets: the list, Load, Delete (the user's own, once confirmed),
-// and Save as under a typed name (over an existing one once confirmed).
-void PresetControls() {
-    if (!readout.presetsListed) ListPresetsAgain();
-    using Asking = Readout::Asking;
-    const bool picked = readout.picked >= 0 && readout.picked < static_cast<int>(readout.presets.size());
-    const PresetEntry *entry = picked ? &readout.presets[static_cast<std::size_t>(readout.picked)] : nullptr;
-
-    ImGui::TextUnformatted("presets");
-    ImGui::SameLine(kLabelWidth);
-    const float rows = static_cast<float>(std::min<std::size_t>(std::max<std::size_t>(readout.presets.size(), 1), 4));
-    if (ImGui::BeginListBox("##presets", ImVec2(kSliderWidth, rows * ImGui::GetTextLineHeightWithSpacing() + 4.0f))) {
-        for (std::size_t i = 0; i < readout.presets.size(); ++i) {
-            const PresetEntry &candidate = readout.presets[i];
-            const std::string label = candidate.name + (candidate.builtIn ? "  (built-in)" : "");
-            if (ImGui::Selectable(label.c_str(), readout.picked == static_cast<int>(i))) {
-                readout.picked = static_cast<int>(i);
-                readout.asking = Asking::Nothing;
-            }
-            Remember("preset " + candidate.name);
-        }
-        ImGui::EndListBox();
-    }
-    ImGui::SameLine();
-    ImGui::BeginGroup();
-    if (ImGui::Button("Load") && entry) LoadPicked();
-    Remember("Load");
-    if (entry && !entry->builtIn && ImGui::Button("Delete")) readout.asking = Asking::Delete;
-    Remember("Delete");
-    ImGui::EndGroup();
-    bool yes = false;
-    if (readout.asking == Asking::Delete && entry && Ask("Delete \"" + entry->name + "\"?", "Yes, delete", yes)) {
-        readout.asking = Asking::Nothing;
-        if (yes) {
-            std::string message;
-            DeletePreset(entry->name, message);
-            Tell(message);
-            ListPresetsAgain();
-        }
-    }
-
-    ImGui::AlignTextToFramePadding();
-    ImGui::TextUnformatted("save as");
-    ImGui::SameLine(kLabelWidth);
-    ImGui::SetNextItemWidth(kSliderWidth);
-    const bool entered = ImGui::InputText("##save name", readout.saveName, sizeof readout.saveName,
-                                          ImGuiInputTextFlags_EnterReturnsTrue);
-    Remember("save name");
-    ImGui::SameLine();
-    const bool save = ImGui::Button("Save") || entered;
-    Remember("Save");
-    if (save) {
-        if (!ValidPresetName(readout.saveName))
-            Tell(std::string("cannot save preset \"") + readout.saveName +
-                 "\": a name is 1 to 64 letters, digits, spaces, '-' or '_'");
-        else if (UserPresetExists(readout.saveName))
-            readout.asking = Asking::Replace;
-        else
-            SaveNamed();
-    }
-    if (readout.asking == Asking::Replace &&
-        Ask(std::string("Replace your \"") + readout.saveName + "\"?", "Yes, replace", yes)) {
-        readout.asking = Asking::Nothing;
-        if (yes) SaveNamed();
-    }
-    if (!readout.outcome.empty()) ImGui::TextUnformatted(readout.outcome.c_str());
 }
 
 void BuildPanel(bool interactive) {
@@ -325,7 +207,7 @@ void BuildPanel(bool interactive) {
     if (ImGui::Button("Start values")) gParams = SimulationParameters{};
     Remember("Start values");
     ImGui::Separator();
-    PresetControls();
+    PresetControls(kLabelWidth, kSliderWidth, Remember);
     ImGui::Separator();
     // The timings and the closing line, as the readout's text has them:
     // after a line for each value, the drag angles and the two fades.

@@ -1,0 +1,137 @@
+#include "app/panel_presets.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/presets.h"
+#include "app/user_message.h"
+#include "platform/sdl_platform.h"
+#include "sim/parameters.h"
+
+namespace {
+
+// The list, the one picked, the name to save as, a question waiting for
+// its answer, and the last outcome.
+struct PresetPanel {
+    std::vector<PresetEntry> presets;
+    bool presetsListed = false;
+    int picked = -1;
+    char saveName[65] = "";
+    enum class Asking { Nothing, Delete, Replace } asking = Asking::Nothing;
+    std::string outcome;
+} panel;
+
+using Asking = PresetPanel::Asking;
+
+// Shows an outcome in the panel and as one line on the standard output.
+void Tell(const std::string &outcome) {
+    panel.outcome = outcome;
+    PrintOutputLine(outcome + "\n");
+}
+
+void ListPresetsAgain() {
+    panel.presets = ListPresets(ProgramFolder());
+    panel.presetsListed = true;
+    panel.picked = -1;
+}
+
+void LoadPicked() {
+    const PresetEntry &entry = panel.presets[static_cast<std::size_t>(panel.picked)];
+    const PresetLoad load = ReadPresetFile(entry.path);
+    if (!load.ok) return Tell("cannot load preset: " + load.error);
+    gParams = load.params;
+    Tell("loaded preset \"" + entry.name + "\"");
+}
+
+void SaveNamed() {
+    const std::string name = panel.saveName;
+    std::string message;
+    SavePreset(name, gParams, NIMBREL_VERSION, message);
+    Tell(message);
+    ListPresetsAgain();
+}
+
+// A question and its two answers; true once answered.
+bool Ask(const std::string &question, const char *yesLabel, bool &yes, ControlRecorder remember) {
+    ImGui::TextUnformatted(question.c_str());
+    ImGui::SameLine();
+    yes = ImGui::SmallButton(yesLabel);
+    remember(yesLabel);
+    ImGui::SameLine();
+    const bool no = ImGui::SmallButton("No");
+    remember("No");
+    return yes || no;
+}
+
+}  // namespace
+
+// The presets: the list, Load, Delete (the user's own, once confirmed),
+// and Save as under a typed name (over an existing one once confirmed).
+void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember) {
+    if (!panel.presetsListed) ListPresetsAgain();
+    const bool picked = panel.picked >= 0 && panel.picked < static_cast<int>(panel.presets.size());
+    const PresetEntry *entry = picked ? &panel.presets[static_cast<std::size_t>(panel.picked)] : nullptr;
+
+    ImGui::TextUnformatted("presets");
+    ImGui::SameLine(labelWidth);
+    const float rows = static_cast<float>(std::min<std::size_t>(std::max<std::size_t>(panel.presets.size(), 1), 4));
+    if (ImGui::BeginListBox("##presets", ImVec2(fieldWidth, rows * ImGui::GetTextLineHeightWithSpacing() + 4.0f))) {
+        for (std::size_t i = 0; i < panel.presets.size(); ++i) {
+            const PresetEntry &candidate = panel.presets[i];
+            const std::string label = candidate.name + (candidate.builtIn ? "  (built-in)" : "");
+            if (ImGui::Selectable(label.c_str(), panel.picked == static_cast<int>(i))) {
+                panel.picked = static_cast<int>(i);
+                panel.asking = Asking::Nothing;
+            }
+            remember(("preset " + candidate.name).c_str());
+        }
+        ImGui::EndListBox();
+    }
+    ImGui::SameLine();
+    ImGui::BeginGroup();
+    if (ImGui::Button("Load") && entry) LoadPicked();
+    remember("Load");
+    if (entry && !entry->builtIn && ImGui::Button("Delete")) panel.asking = Asking::Delete;
+    remember("Delete");
+    ImGui::EndGroup();
+    bool yes = false;
+    if (panel.asking == Asking::Delete && entry && Ask("Delete \"" + entry->name + "\"?", "Yes, delete", yes, remember)) {
+        panel.asking = Asking::Nothing;
+        if (yes) {
+            std::string message;
+            DeletePreset(entry->name, message);
+            Tell(message);
+            ListPresetsAgain();
+        }
+    }
+
+    ImGui::AlignTextToFramePadding();
+    ImGui::TextUnformatted("save as");
+    ImGui::SameLine(labelWidth);
+    ImGui::SetNextItemWidth(fieldWidth);
+    const bool entered = ImGui::InputText("##save name", panel.saveName, sizeof panel.saveName,
+                                          ImGuiInputTextFlags_EnterReturnsTrue);
+    remember("save name");
+    ImGui::SameLine();
+    const bool save = ImGui::Button("Save") || entered;
+    remember("Save");
+    if (save) {
+        if (!ValidPresetName(panel.saveName))
+            Tell(std::string("cannot save preset \"") + panel.saveName +
+                 "\": a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+        else if (UserPresetExists(panel.saveName))
+            panel.asking = Asking::Replace;
+        else
+            SaveNamed();
+    }
+    if (panel.asking == Asking::Replace &&
+        Ask(std::string("Replace your \"") + panel.saveName + "\"?", "Yes, replace", yes, remember)) {
+        panel.asking = Asking::Nothing;
+        if (yes) SaveNamed();
+    }
+    if (!panel.outcome.empty()) ImGui::TextUnformatted(panel.outcome.c_str());
+}
+
