@@ -23,13 +23,15 @@ fail() {
   exit 1
 }
 
-# start_nimbrel [with-sprite|without-sprite]: starts the program in $workdir.
+# start_nimbrel [with-sprite|without-sprite] [OPTION...]: starts the
+# program in $workdir.
 start_nimbrel() {
   rm -f "$workdir/particle3.bmp"
   if [ "${1:-with-sprite}" = with-sprite ] && [ -n "$SPRITE" ]; then
     cp "$SPRITE" "$workdir/particle3.bmp"
   fi
-  (cd "$workdir" && exec "$NIMBREL" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
+  shift || true
+  (cd "$workdir" && exec "$NIMBREL" "$@" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
   nimbrel_pid=$!
 }
 
