@@ -24,11 +24,11 @@ namespace {
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <vector>
 
 #include "app/readout_text.h"
+#include "app/text_file.h"
 #include "sim/particles.h"
 
 namespace {
@@ -195,27 +195,14 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
 }
 
 PresetLoad ReadPresetFile(const std::string &path) {
-    const std::string fileName = path.substr(path.rfind('/') + 1);
-    std::ifstream in(path, std::ios::binary);
-    PresetLoad load;
-    if (!in) {
-        load.error = path + ": cannot read it";
-        return load;
-    }
     std::string text;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > kMaxPresetBytes) {
-            load.error = path + ": larger than 64 KiB";
-            return load;
-        }
+    PresetLoad load;
+    switch (ReadTextFile(path, kMaxPresetBytes, text)) {
+    case TextFileRead::Ok: return ParsePreset(text, path);
+    case TextFileRead::Unreadable: load.error = path + ": cannot read it"; break;
+    case TextFileRead::TooLarge: load.error = path + ": larger than 64 KiB"; break;
     }
-    if (in.bad()) {
-        load.error = path + ": cannot read it";
-        return load;
-    }
-    return ParsePreset(text, path);
+    return load;
 }
 
 std::string FormatPreset(const SimulationParameters &params, const std::string &version) {

@@ -55,19 +55,19 @@ TunedValue Tuned(const char *label, float P::*value, const char *unit) {
 
 std::array<TunedValue, kTunedValueCount> MakeTunedValues() {
     return {{
-    Tuned("drift speed", &P::driftSpeed, ""),
-    Tuned("vertical spread", &P::spreadY, ""),
-    Tuned("depth spread", &P::spreadZ, ""),
-    Tuned("turbulence", &P::turbulence, ""),
-    Tuned("lifetime", &P::maxAge, " s"),
-    Tuned("damping", &P::damping, ""),
-    {"particles", nullptr, "", 2000.0, 0.0, kPoolSize},
-    Tuned("opacity", &P::constantAlpha, ""),
-    Tuned("sprite size", &P::pointSize, " px"),
-    Tuned("emitter size", &P::emitterRadius, ""),
-    Tuned("emitter position", &P::emitterX, ""),
-    Tuned("camera distance", &P::cameraDistance, ""),
-    Tuned("spin", &P::spinAngle, " deg"),
+        Tuned("drift speed", &P::driftSpeed, ""),
+        Tuned("vertical spread", &P::spreadY, ""),
+        Tuned("depth spread", &P::spreadZ, ""),
+        Tuned("turbulence", &P::turbulence, ""),
+        Tuned("lifetime", &P::maxAge, " s"),
+        Tuned("damping", &P::damping, ""),
+        {"particles", nullptr, "", 2000.0, 0.0, kPoolSize},
+        Tuned("opacity", &P::constantAlpha, ""),
+        Tuned("sprite size", &P::pointSize, " px"),
+        Tuned("emitter size", &P::emitterRadius, ""),
+        Tuned("emitter position", &P::emitterX, ""),
+        Tuned("camera distance", &P::cameraDistance, ""),
+        Tuned("spin", &P::spinAngle, " deg"),
     }};
 }
 

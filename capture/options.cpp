@@ -3,12 +3,12 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
 #include <sstream>
 
 #include "app/command_line.h"
 #include "app/key_table.h"
+#include "app/text_file.h"
 
 namespace {
 
@@ -69,26 +69,12 @@ bool ParseItem(const std::string &item, int frames, std::vector<ScriptedPress> &
 }
 
 bool ReadScriptFile(const std::string &path, std::string &script, std::string &error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "--keys: cannot read " + path;
-        return false;
+    switch (ReadTextFile(path, kMaxScriptBytes, script)) {
+    case TextFileRead::Ok: return true;
+    case TextFileRead::Unreadable: error = "--keys: cannot read " + path; break;
+    case TextFileRead::TooLarge: error = "--keys: " + path + " is larger than 1 MiB"; break;
     }
-    std::string text;
-    char buffer[4096];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-        text.append(buffer, static_cast<std::size_t>(in.gcount()));
-        if (text.size() > kMaxScriptBytes) {
-            error = "--keys: " + path + " is larger than 1 MiB";
-            return false;
-        }
-    }
-    if (in.bad()) {
-        error = "--keys: cannot read " + path;
-        return false;
-    }
-    script = std::move(text);
-    return true;
+    return false;
 }
 
 }  // namespace
