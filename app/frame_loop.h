@@ -1,5 +1,7 @@
-// The frame loop: one waiting message, or else a pending key action, and
-// one frame in every pass, until the quit message is taken.
+// The frame loop: in every pass, a quit, close or destroy if one waits
+// anywhere; else waiting messages up to the first that needs a frame of
+// its own (app/window_handler.h), or, when none does, a pending key
+// action; then one frame. Until the quit message is taken.
 #pragma once
 
 #include "platform/window_messages.h"

@@ -55,6 +55,10 @@ void ApplyPendingKey() {
         gInput.keyDown[kFullscreenKey] = false;
         SetFullscreen(!IsFullscreen());
     }
+    // A press that waits behind the one that acted keeps the dispatch
+    // coming, so that it acts at the next pass free of messages.
     gInput.keyPending = false;
+    for (const KeyAction &row : kKeyActions) gInput.keyPending = gInput.keyPending || gInput.keyDown[row.key];
+    gInput.keyPending = gInput.keyPending || gInput.keyDown[kReadoutKey] || gInput.keyDown[kFullscreenKey];
 }
 

@@ -8,6 +8,7 @@ extern bool gReadoutShown;  // hidden at start
 
 // Acts on the first row, in table order, whose key has its down flag set:
 // clears that flag and runs its action (Tab's asks for a screenshot of the
-// next frame); with no such row, F3's flag, then F11's. Always
-// clears keyPending, so at most one action runs per call.
+// next frame); with no such row, F3's flag, then F11's. At most one action
+// runs per call; keyPending stays set only while another listed key's
+// press still waits.
 void ApplyPendingKey();

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "app/window_handler.h"
 #include "platform/window_messages.h"
 
 // The drawing half of the program's frame: DrawFrame (render/frame.h),
@@ -25,9 +26,10 @@ void DrawFrameWithReadout();
 void ShutdownReadout();
 
 // A message filter (app/window_handler.h): while the panel shows, it
-// follows the mouse and takes a left press made over the panel, with its
-// release. Takes nothing while the panel is hidden.
-bool ReadoutTakesMessage(const WindowMessage &message);
+// follows the mouse, takes a left press made over the panel with its
+// release, and takes the keys and typed text while a text field has the
+// keyboard (app/readout_input.h). Takes nothing while the panel is hidden.
+MessageUse ReadoutTakesMessage(const WindowMessage &message);
 
 // Where the control with that label was drawn last ("sprite size", "Start
 // values"), in window pixels from the top-left corner: x, y, width,

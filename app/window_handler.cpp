@@ -1,5 +1,6 @@
 #include "app/window_handler.h"
 
+#include "app/key_table.h"
 #include "render/graphics.h"
 #include "sim/parameters.h"
 
@@ -27,8 +28,11 @@ MessageFilter filter = nullptr;
 
 void SetMessageFilter(MessageFilter newFilter) { filter = newFilter; }
 
-void HandleWindowMessage(const WindowMessage &message) {
-    if (filter && filter(message)) return;
+bool HandleWindowMessage(const WindowMessage &message) {
+    if (filter) {
+        const MessageUse use = filter(message);
+        if (use != MessageUse::Handler) return use == MessageUse::Taken;
+    }
     switch (message.kind) {
     case MessageKind::Size:
         ResizeGraphics(Low16(message.param), High16(message.param));
@@ -48,13 +52,19 @@ void HandleWindowMessage(const WindowMessage &message) {
             gInput.keyPending = true;
         }
         break;
-    case MessageKind::KeyUp:
-        // Any key-up clears the pending flag, even with another key waiting.
-        if (message.param < gInput.keyDown.size()) {
-            gInput.keyDown[message.param] = false;
-            gInput.keyPending = false;
+    case MessageKind::KeyRepeat:
+        // A repeat of a key whose press still waits merges into it.
+        if (message.param < gInput.keyDown.size() && message.param != kReadoutKey &&
+            message.param != kFullscreenKey) {
+            gInput.keyDown[message.param] = true;
+            gInput.keyPending = true;
         }
-        break;
+        return false;
+    case MessageKind::KeyUp:
+        // The key's press, if it still waits, acts all the same.
+        return false;
+    case MessageKind::Text:  // for a text field of the panel, which takes it first
+        return false;
     case MessageKind::MouseMove:
         gInput.mouseX = Low16(message.param);
         gInput.mouseY = High16(message.param);
@@ -76,7 +86,7 @@ void HandleWindowMessage(const WindowMessage &message) {
     case MessageKind::None:
     case MessageKind::Quit:
     case MessageKind::Other:
-    case MessageKind::Text:  // for a text field of the panel, which takes it first
         break;
     }
+    return true;
 }

@@ -9,10 +9,12 @@
 // The messages waiting for the frame loop.
 extern MessageQueue gMessages;
 
-// Key flags and mouse state, all clear at load.
+// Key flags and mouse state, all clear at load. A key's flag is its press
+// waiting for the key dispatch: set by its key-down, cleared only by the
+// action that takes it, so a press whose key-up comes first still acts.
 struct InputState {
     std::array<bool, 256> keyDown{};
-    bool keyPending = false;
+    bool keyPending = false;  // some key's press waits
     bool dragging = false;
     int mouseX = 0, mouseY = 0;
     int previousX = 0, previousY = 0;
@@ -21,10 +23,23 @@ struct InputState {
 extern InputState gInput;
 
 // The window event handler: resize, close, key flags and mouse drag.
-void HandleWindowMessage(const WindowMessage &message);
+// Returns whether the message needs a frame of its own before a key acts:
+// true for a fresh key-down, a mouse or window message; false for what
+// only adds to what waits (an auto-repeat, which merges into its key's
+// waiting press or presses again, a key-up, typed text). F3's and F11's
+// auto-repeats are ignored: they switch once a press.
+bool HandleWindowMessage(const WindowMessage &message);
+
+// What a filter did with a message.
+enum class MessageUse {
+    Handler,  // left to the handler
+    Taken,    // taken, with a frame of its own (a press on the panel)
+    Typed,    // taken by a text field, sharing its frame with the rest of the typing
+};
 
 // Sees every message before the handler does, and keeps it from the
-// handler by returning true: the readout panel takes the mouse presses
-// made over it. None is installed at start.
-using MessageFilter = bool (*)(const WindowMessage &message);
+// handler by taking it: the readout panel takes the mouse presses made
+// over it, and the keys while a text field has the keyboard. None is
+// installed at start.
+using MessageFilter = MessageUse (*)(const WindowMessage &message);
 void SetMessageFilter(MessageFilter filter);

@@ -13,6 +13,7 @@ std::string lastError;
 bool inHiddenWindow = false;
 bool textInput = false;
 bool fullscreen = false;
+bool onScreen = false;  // the program's window, not a tool's surface
 SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
 
 bool Failed(const char *what) {
@@ -30,6 +31,10 @@ bool CreateContext() {
         context = nullptr;
         return false;
     }
+    // On screen, frames wait for the display's refresh rather than spin
+    // thousands a second: adaptive where offered (a late frame is shown at
+    // once), else every refresh. Where neither is offered nothing changes.
+    if (onScreen && SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
     return true;
 }
 
@@ -69,8 +74,8 @@ bool Translate(const SDL_Event &event, WindowMessage &message) {
         else
             message = {MessageKind::Other, 0};
         return true;
-    case SDL_KEYDOWN:  // auto-repeat included, as key-downs
-        message = KeyMessage(MessageKind::KeyDown, event.key);
+    case SDL_KEYDOWN:
+        message = KeyMessage(event.key.repeat ? MessageKind::KeyRepeat : MessageKind::KeyDown, event.key);
         return true;
     case SDL_KEYUP:
         message = KeyMessage(MessageKind::KeyUp, event.key);
@@ -148,6 +153,7 @@ bool OpenHiddenWindow() {
 }  // namespace
 
 bool OpenMainWindow(WindowMode mode, bool startFullscreen) {
+    onScreen = mode == WindowMode::OnScreen;
     if (mode == WindowMode::OffScreen) {
         // Tools handle their own signals.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
@@ -213,6 +219,10 @@ const GraphicsPlatform &SdlGraphicsPlatform() { return sdlGraphics; }
 
 void PumpSdlEvents(MessageQueue &queue) {
     SDL_Event event;
+    // A quit (a close request, SIGTERM, SIGINT) is never left behind other
+    // events, even when the queue is full.
+    SDL_PumpEvents();
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) == 1) queue.PostEvent({MessageKind::Quit, 0});
     while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
         if (event.type == SDL_TEXTINPUT) {
             // Printable ASCII, one message a character.

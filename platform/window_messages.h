@@ -12,7 +12,8 @@ enum class MessageKind : std::uint8_t {
     Size,            // param: client width (low 16 bits), height (high 16 bits)
     Close,
     Destroy,
-    KeyDown,         // param: virtual-key code
+    KeyDown,         // param: virtual-key code; a fresh press
+    KeyRepeat,       // param: virtual-key code; a key-down from the keyboard's auto-repeat
     KeyUp,           // param: virtual-key code
     MouseMove,       // param: x (low 16 bits), y (high 16 bits), unsigned
     LeftButtonDown,  // param: position, packed as for MouseMove
@@ -44,11 +45,17 @@ public:
     // Posts an event from the window system without flooding the loop,
     // which takes one message per frame: a mouse move, size change or
     // message left to the default handling replaces one of its own kind
-    // waiting at the tail, as the handler needs only the latest of these.
-    // Nothing merges across another message, so the order of events and a
-    // drag's total turn stay the same. False when the queue has no room.
+    // waiting at the tail, as the handler needs only the latest of these,
+    // and an auto-repeat of a key whose key-down or repeat still waits
+    // (with no key-up of that key after it) merges into it. Nothing else
+    // merges, so the order of events and a drag's total turn stay the
+    // same. Quit, close and destroy messages use the room kept for them.
+    // False when the queue has no room.
     bool PostEvent(const WindowMessage &message);
     bool Take(WindowMessage &message);
+    // Takes the first waiting quit, close or destroy message, wherever it
+    // waits, leaving the others in their order. False when none waits.
+    bool TakeEnding(WindowMessage &message);
     // Whether an event from the window system may still be queued.
     bool HasRoomForEvent() const { return count_ + kReserved < kCapacity; }
     bool Empty() const { return count_ == 0; }

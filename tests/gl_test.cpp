@@ -423,6 +423,10 @@ TEST_F(GlTextureTest, TabSavesTheFrameAboutToBeShown) {
     const std::string captured(readBack.begin(), readBack.end());
     const std::string afterSwap = RunWithTab(SaveAfterTheSwap);
     SetGraphicsPlatform(SdlGraphicsPlatform());
+    // That last run never took its request: nothing is left pending.
+    SetScreenshotWriter([](const char *, int, int) { return true; });
+    SavePendingScreenshot();
+    SetScreenshotWriter(nullptr);
 
     ASSERT_EQ(captured.size(), 1920000u);
     EXPECT_GT(std::count_if(captured.begin(), captured.end(), [](char c) { return c != 0; }), 10000)
@@ -571,6 +575,131 @@ TEST_F(GlTest, PanelSavesAPresetAndLoadsItBack) {
     DrawAndSwap();
     gParams = SimulationParameters{};
     unsetenv("XDG_CONFIG_HOME");
+}
+
+// The real frame loop and frame, with the panel shown, fed by a script of
+// messages due at given passes: the window system's events arriving while
+// a frame is drawn, posted as its pump posts them, while the queue has room.
+struct Due {
+    int pass;
+    WindowMessage message;
+};
+std::vector<Due> script;
+std::size_t scriptNext = 0;
+int scriptPass = 0, scriptDrainedAt = 0;
+
+void ScriptedPump(MessageQueue &queue) {
+    ++scriptPass;
+    while (scriptNext < script.size() && script[scriptNext].pass <= scriptPass && queue.HasRoomForEvent())
+        queue.PostEvent(script[scriptNext++].message);
+    if (scriptNext == script.size() && !scriptDrainedAt && queue.Empty()) scriptDrainedAt = scriptPass;
+    // The window closes once everything was taken and a frame drawn.
+    if (scriptDrainedAt && scriptPass == scriptDrainedAt + 2) queue.PostEvent({MessageKind::Close, 0});
+}
+
+// Typing `text` as the keyboard does: key-down, the character, key-up.
+void Type(int pass, const std::string &text) {
+    for (char c : text) {
+        const auto code = static_cast<std::uint32_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+        script.push_back({pass, {MessageKind::KeyDown, code}});
+        script.push_back({pass, {MessageKind::Text, static_cast<std::uint32_t>(c)}});
+        script.push_back({pass, {MessageKind::KeyUp, code}});
+    }
+}
+
+// A key of its own: down at `pass`, up at the next.
+void Tap(int pass, std::uint32_t code) {
+    script.push_back({pass, {MessageKind::KeyDown, code}});
+    script.push_back({pass + 1, {MessageKind::KeyUp, code}});
+}
+
+// Clicks the save-name field at its right end, and empties it: returns the
+// next free pass.
+int ClickAndEmptyField(int pass) {
+    int field[4];
+    EXPECT_TRUE(ReadoutControlRect("save name", field));
+    const std::uint32_t at = PackLowHigh(field[0] + field[2] - 4, field[1] + field[3] / 2);
+    script.push_back({pass, {MessageKind::MouseMove, at}});
+    script.push_back({pass + 1, {MessageKind::LeftButtonDown, at}});
+    script.push_back({pass + 2, {MessageKind::LeftButtonUp, at}});
+    pass += 3;
+    for (int i = 0; i < 70; ++i, pass += 2) Tap(pass, 0x08);
+    return pass;
+}
+
+class PanelTypingTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        ASSERT_TRUE(config.Ok());
+        setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+        gParams = SimulationParameters{};
+        gInput = InputState{};
+        gMessages.Clear();
+        SetMessageFilter(ReadoutTakesMessage);
+        gReadoutShown = true;
+        DrawAndSwap();
+        DrawAndSwap();  // laid out
+        script.clear();
+        scriptNext = 0;
+        scriptPass = scriptDrainedAt = 0;
+    }
+    void TearDown() override {
+        gReadoutShown = false;
+        SetMessageFilter(nullptr);
+        DrawAndSwap();
+        gParams = SimulationParameters{};
+        unsetenv("XDG_CONFIG_HOME");
+    }
+    // Runs the script to its end, then closes the window.
+    std::string Run() {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(RunFrameLoop(ScriptedPump, RenderProgramFrame), 0);
+        return testing::internal::GetCapturedStdout();
+    }
+    std::string Saved(const std::string &name) const { return config.Path() + "/nimbrel/presets/" + name + ".toml"; }
+    ScratchDir config;
+};
+
+// A paste of 3,000 characters while frames are slow: taken within a few
+// frames, every character in order (the field keeps the first 64), and none
+// of its letters acts as a control.
+TEST_F(PanelTypingTest, APasteArrivesWholeAndInOrder) {
+    const int typing = ClickAndEmptyField(1);
+    const std::string alphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::string pasted;
+    while (pasted.size() < 3000) pasted += alphabet;
+    pasted.resize(3000);
+    Type(typing, pasted);
+    Tap(typing + 1, 0x0D);  // Return saves it
+    const std::string printed = Run();
+    // 9,000 messages, a queue of about a thousand: ten passes at most.
+    EXPECT_LE(scriptDrainedAt, typing + 10);
+    EXPECT_EQ(printed, "saved preset \"" + pasted.substr(0, 64) + "\" as " + Saved(pasted.substr(0, 64)) + "\n");
+    EXPECT_TRUE(gParams == SimulationParameters{}) << "typed letters acted as controls";
+}
+
+// Return held to end the field, its repeats and key-up arriving after the
+// field let go of the keyboard: the panel lets go of Return too, so the
+// field, clicked again at once, takes more typing instead of asking to
+// replace, and no letter acts as a control.
+TEST_F(PanelTypingTest, ReturnHeldPastTheFieldIsLetGo) {
+    int pass = ClickAndEmptyField(1);
+    Type(pass, "one");
+    script.push_back({pass + 2, {MessageKind::KeyDown, 0x0D}});
+    for (int repeat = 0; repeat < 8; ++repeat)
+        script.push_back({pass + 3 + repeat, {MessageKind::KeyRepeat, 0x0D}});
+    script.push_back({pass + 11, {MessageKind::KeyUp, 0x0D}});
+    int field[4];
+    ASSERT_TRUE(ReadoutControlRect("save name", field));
+    const std::uint32_t end = PackLowHigh(field[0] + field[2] - 4, field[1] + field[3] / 2);
+    script.push_back({pass + 12, {MessageKind::LeftButtonDown, end}});
+    script.push_back({pass + 13, {MessageKind::LeftButtonUp, end}});
+    Type(pass + 15, "two");
+    Tap(pass + 17, 0x0D);
+    const std::string printed = Run();
+    EXPECT_EQ(printed, "saved preset \"one\" as " + Saved("one") + "\nsaved preset \"onetwo\" as " + Saved("onetwo") + "\n");
+    EXPECT_TRUE(gParams == SimulationParameters{}) << "typed letters acted as controls";
 }
 
 }  // namespace

@@ -44,29 +44,17 @@ protected:
     static int Run() { return RunFrameLoop(NoEvents, RecordFrame); }
 };
 
-TEST_F(ShellTest, CloseEndsTheLoopAfterOneFramePerMessage) {
-    Post(MessageKind::MouseMove, PackLowHigh(1, 1));
-    Post(MessageKind::MouseMove, PackLowHigh(2, 1));
-    Post(MessageKind::Close);
-    EXPECT_EQ(Run(), 0);
-    // Two moves, the close, and the pass that takes the first quit.
-    EXPECT_EQ(frames.size(), 4u);
-    // Close posts quit twice; the loop stops at the first.
-    WindowMessage left;
-    ASSERT_TRUE(gMessages.Take(left));
-    EXPECT_EQ(left.kind, MessageKind::Quit);
-    EXPECT_TRUE(gMessages.Empty());
-}
-
-TEST_F(ShellTest, DestroyPostsQuitAndQuitCodeIsTheExitCode) {
-    Post(MessageKind::Destroy);
-    EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(frames.size(), 2u);
-
-    Reset();
-    Post(MessageKind::Quit, 3);
-    EXPECT_EQ(Run(), 3);
-    EXPECT_EQ(frames.size(), 1u);
+// A close, a destroy or a quit ends the loop at the next pass, however
+// many messages wait ahead of it; the pass still renders its frame.
+TEST_F(ShellTest, AQuitGoesFirstWhateverWaits) {
+    for (MessageKind ending : {MessageKind::Close, MessageKind::Destroy, MessageKind::Quit}) {
+        Reset();
+        for (int i = 0; i < 1000; ++i) Post(i % 2 ? MessageKind::KeyDown : MessageKind::MouseMove, 'Z');
+        Post(ending, ending == MessageKind::Quit ? 3 : 0);
+        EXPECT_EQ(Run(), ending == MessageKind::Quit ? 3 : 0);
+        EXPECT_EQ(frames.size(), 1u);
+        EXPECT_EQ(gParams.pointSize, SimulationParameters{}.pointSize);
+    }
 }
 
 TEST_F(ShellTest, KeyIsActedOnOnlyInAPassWithoutWaitingMessages) {
@@ -84,21 +72,61 @@ TEST_F(ShellTest, KeyIsActedOnOnlyInAPassWithoutWaitingMessages) {
     EXPECT_EQ(gParams.driftSpeed, -5.5f);
 }
 
-TEST_F(ShellTest, KeyDownThenKeyUpInTheQueueProducesNoAction) {
+// Slow frames: a tap's key-down and key-up wait together, and the tap
+// still acts, once; so does a second key's tap waiting behind it, at the
+// next pass free of messages.
+TEST_F(ShellTest, TapsQueuedTogetherEachActOnce) {
     Post(MessageKind::KeyDown, 'A');
     Post(MessageKind::KeyUp, 'A');
-    Post(MessageKind::Destroy);
-    Run();
-    EXPECT_FALSE(gInput.keyDown['A']);
+    Post(MessageKind::KeyDown, 'W');
+    Post(MessageKind::KeyUp, 'W');
+    RunFrameLoop(DestroyOnSixthPass, RecordFrame);
+    EXPECT_EQ(gParams.driftSpeed, -4.5f);
+    EXPECT_EQ(gParams.spreadY, SimulationParameters{}.spreadY + 0.2f);
     EXPECT_FALSE(gInput.keyPending);
-    EXPECT_EQ(gParams.driftSpeed, -5.0f);
 }
 
-TEST_F(ShellTest, AnyKeyUpClearsThePendingFlag) {
-    HandleWindowMessage({MessageKind::KeyDown, 'W'});
-    HandleWindowMessage({MessageKind::KeyUp, 'S'});
-    EXPECT_TRUE(gInput.keyDown['W']);
-    EXPECT_FALSE(gInput.keyPending);
+// A held key over slow frames: each frame the keyboard's auto-repeat
+// delivers a score of repeats. They merge into the waiting press, the queue
+// is empty at every frame, and the key acts once a frame, not once per
+// repeat nor never.
+int heldPumpCalls = 0;
+void HoldZOverSlowFrames(MessageQueue &queue) {
+    ++heldPumpCalls;
+    if (heldPumpCalls == 1) queue.PostEvent({MessageKind::KeyDown, 'Z'});
+    if (heldPumpCalls <= 10)
+        for (int i = 0; i < 20; ++i) queue.PostEvent({MessageKind::KeyRepeat, 'Z'});
+    if (heldPumpCalls == 11) queue.PostEvent({MessageKind::KeyUp, 'Z'});
+    if (heldPumpCalls == 14) queue.PostEvent({MessageKind::Destroy, 0});
+}
+
+bool queueEmptyAtEveryFrame = true;
+void RecordQueue() {
+    queueEmptyAtEveryFrame = queueEmptyAtEveryFrame && gMessages.Empty();
+    RecordFrame();
+}
+
+TEST_F(ShellTest, HeldKeyActsOnceAFrameAndItsRepeatsNeverPileUp) {
+    heldPumpCalls = 0;
+    RunFrameLoop(HoldZOverSlowFrames, RecordQueue);
+    EXPECT_TRUE(queueEmptyAtEveryFrame);
+    // The key-down takes the first pass; passes 2 to 10 act once each.
+    EXPECT_EQ(gParams.pointSize, SimulationParameters{}.pointSize + 9 * 4.0f);
+    EXPECT_EQ(frames.size(), 14u);
+}
+
+// F3 and F11 switch once a press: their auto-repeats are ignored.
+TEST_F(ShellTest, HeldToggleSwitchesOnce) {
+    gReadoutShown = false;
+    HandleWindowMessage({MessageKind::KeyDown, kReadoutKey});
+    ApplyPendingKey();
+    for (int i = 0; i < 30; ++i) {
+        HandleWindowMessage({MessageKind::KeyRepeat, kReadoutKey});
+        HandleWindowMessage({MessageKind::KeyRepeat, kFullscreenKey});
+        if (gInput.keyPending) ApplyPendingKey();
+    }
+    EXPECT_TRUE(gReadoutShown);
+    gReadoutShown = false;
 }
 
 TEST_F(ShellTest, KeyCodesOutsideTheTableAreIgnored) {
@@ -136,9 +164,8 @@ TEST_F(ShellTest, PositionsAreUnsignedSixteenBitHalves) {
 TEST_F(ShellTest, DragFrameSeesTheNewAngle) {
     Post(MessageKind::LeftButtonDown, PackLowHigh(10, 10));
     Post(MessageKind::MouseMove, PackLowHigh(20, 10));
-    Post(MessageKind::Destroy);
-    Run();
-    ASSERT_EQ(frames.size(), 4u);
+    RunFrameLoop(DestroyOnSixthPass, RecordFrame);
+    ASSERT_GE(frames.size(), 2u);
     EXPECT_EQ(frames[1].yaw, -10.0f);
 }
 
@@ -172,12 +199,12 @@ TEST_F(ShellTest, FastDragMergesWaitingMovesAndKeepsTheWholeTurn) {
     EXPECT_EQ(gParams.yawAngle, -150.0f);    // from x 100 to 250
     EXPECT_EQ(gParams.pitchAngle, -293.0f);  // from y 400 to 693
     EXPECT_EQ(gParams.driftSpeed, -5.5f);    // the second Q acted once
-    // Button, move, three key messages, move, button and one size change:
-    // eight messages, then a pass for the key, the passes with nothing
-    // waiting until the destroy, and the quit.
-    ASSERT_EQ(frames.size(), 13u);
-    EXPECT_TRUE(frames[7].keyPending);
-    EXPECT_FALSE(frames[8].keyPending);
+    // Button, move, a key-down, the key-up with the second key-down, move,
+    // button and one size change: seven passes, then one for the key, the
+    // passes with nothing waiting, and the destroy, which ends the loop.
+    ASSERT_EQ(frames.size(), 12u);
+    EXPECT_TRUE(frames[6].keyPending);
+    EXPECT_FALSE(frames[7].keyPending);
     EXPECT_EQ(frames[1].yaw, -300.0f);
     dragPumpCalls = 0;
 }
