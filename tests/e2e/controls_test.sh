@@ -13,9 +13,8 @@ id=$(wait_for_window Nimbrel)
 xdotool windowfocus --sync "$id"
 sleep 3
 
-press Tab
+settle
 shot="$workdir/screenshot0.ppm"
-for _ in $(seq 50); do [ -s "$shot" ] && break; sleep 0.1; done
 [ -s "$shot" ] || fail "Tab wrote no screenshot0.ppm"
 size=$(identify -format '%w x %h' "$shot")
 [ "$size" = "800 x 800" ] || fail "screenshot is $size"
@@ -25,23 +24,22 @@ grep -q "wrote file (800 x 800 pixels, 1920000 bytes)" "$workdir/stdout.txt" || 
 first=$(md5sum < "$shot")
 echo "first screenshot: lit fraction $lit"
 
-press Tab
-sleep 0.5
+settle
 [ "$(md5sum < "$shot")" != "$first" ] || fail "the second Tab did not replace the screenshot"
 [ "$(grep -c 'wrote file' "$workdir/stdout.txt")" = 2 ] || fail "expected two progress lines"
 [ "$(ls "$workdir" | grep -c ppm)" = 1 ] || fail "more than one picture file"
 
 # Bigger sprites light more of the window.
-sleep 0.5
 grab "$workdir/small.png"
 small=$(lit_fraction "$workdir/small.png")
 for _ in $(seq 8); do press Z; done
-sleep 0.5
+settle
 grab "$workdir/large.png"
 large=$(lit_fraction "$workdir/large.png")
 echo "lit fraction: point size 30 $small, point size 62 $large"
 at_least "$large" "$(awk -v s="$small" 'BEGIN { print s * 1.2 }')" || fail "Z did not make the lit area grow"
 for _ in $(seq 8); do press X; done  # back to 30 pixels
+settle
 
 # Fade modes. Fade-out dims the old smoke of the tail; fade-in dims the
 # newborn smoke at the emitter.
@@ -51,12 +49,12 @@ grab "$workdir/constant.png"
 base_emitter=$(region_brightness "$workdir/constant.png" $emitter)
 base_tail=$(region_brightness "$workdir/constant.png" $tail)
 press C
-sleep 0.5
+settle
 grab "$workdir/fade-out.png"
 out_tail=$(region_brightness "$workdir/fade-out.png" $tail)
 press C
 press M
-sleep 0.5
+settle
 grab "$workdir/fade-in.png"
 in_emitter=$(region_brightness "$workdir/fade-in.png" $emitter)
 press M
@@ -68,9 +66,7 @@ at_least "$(awk -v b="$base_emitter" 'BEGIN { print b * 0.7 }')" "$in_emitter" |
 press K
 press K
 press K
-sleep 0.3
-press Tab
-sleep 0.5
+settle
 peak=$(convert "$shot" -format '%[fx:maxima]' info:)
 [ "$peak" = 0 ] || fail "the picture with no particles is not black (peak $peak)"
 

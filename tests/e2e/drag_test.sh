@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # A fast drag over slow frames: with 44,000 particles a frame on the
 # software renderer takes over 100 ms, and the mouse sends its 60 steps in
-# about 0.6 s, far faster. The view must catch up with the mouse within a
-# frame or two, so that Tab, pressed half a second after the mouse stops
-# and held 0.3 s, is acted on and writes its screenshot: had motion
-# messages still been waiting, its key-down and key-up would both have
-# been queued behind them and the press lost.
+# about 0.6 s, far faster. Waiting motion merges, so the view catches up
+# with the mouse within a frame or two, and Tab, pressed half a second
+# after the mouse stops, is acted on and writes its screenshot soon after.
 source "$(dirname "$0")/lib.sh"
 
 now_ms() { date +%s%3N; }

@@ -52,14 +52,30 @@ wait_for_window() {
   fail "no window titled \"$1\""
 }
 
-# press KEY: a key-down, held long enough for a loop pass with no message
-# waiting to act on it (well short of the auto-repeat delay), then its
-# key-up. A key-up taken before that pass would cancel the action.
+# press KEY: a tap, well short of the auto-repeat delay. Its action comes
+# when the program next has a free pass, however slow its frames.
 press() {
   xdotool keydown "$1"
-  sleep 0.4
-  xdotool keyup "$1"
   sleep 0.1
+  xdotool keyup "$1"
+}
+
+# shots_written: how many screenshots the program has reported.
+shots_written() { grep -c 'wrote file' "$workdir/stdout.txt" || true; }
+
+# settle: taps Tab and waits, up to 120 s, for its screenshot: every key
+# pressed before it has then acted, in order, and the window shows it. On a
+# busy machine this is what to wait for, never a fixed time.
+settle() {
+  local before
+  before=$(shots_written)
+  press Tab
+  for _ in $(seq 1200); do
+    [ "$(shots_written)" -gt "$before" ] && return 0
+    kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited"
+    sleep 0.1
+  done
+  fail "Tab wrote no screenshot within 120 s: a press was lost"
 }
 
 # grab FILE: the window's 800 x 800 area of the screen as a PNG.
