@@ -3,6 +3,11 @@
 // to Dear ImGui in the order the frame loop takes them. A key whose
 // key-down reached the panel always has its key-up reach it too, so the
 // panel never keeps a key held that the keyboard let go.
+//
+// Fed by hand rather than through ImGui's own SDL backend: that backend
+// takes events as they are pumped, ahead of the loop, where the panel must
+// see them in the loop's order, interleaved with the controls and the
+// drag; and scripted messages drive this path in tests.
 #pragma once
 
 #include "app/window_handler.h"
