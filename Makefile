@@ -31,7 +31,8 @@ test-sanitize: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS)
 
-# The image loader, the capture's key script and the preset loader under
+# The image loader, the capture's key script and the preset loader (at its
+# full size limit, with a dictionary of its tokens) under
 # libFuzzer, with both sanitizers, for FUZZ_SECONDS each.
 fuzz:
 	@tools/install-deps.sh clang libclang-rt-dev
@@ -48,8 +49,8 @@ fuzz:
 	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/corpus
 	$(BUILD_FUZZ)/tests/key_script_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=1024 \
 	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/key-corpus
-	$(BUILD_FUZZ)/tests/preset_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
-	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/preset-corpus
+	$(BUILD_FUZZ)/tests/preset_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=65537 \
+	  -dict=tests/fuzz/preset.dict -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/preset-corpus
 
 bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

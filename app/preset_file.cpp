@@ -28,7 +28,7 @@ namespace {
 #include <vector>
 
 #include "app/readout_text.h"
-#include "app/text_file.h"
+#include "image/input_file.h"
 #include "sim/particles.h"
 
 namespace {
@@ -143,6 +143,43 @@ bool Apply(const Named &named, const toml::node &node, P &params, std::string &p
     return false;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBareKeyChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+// A preset is flat: blank lines, comments and `name = value` lines with a
+// bare name and a value on its line. toml++ recurses once per level of a
+// dotted name, a table, an array or an inline table, so these are refused
+// before it parses: any input up to the size limit then parses in a small,
+// fixed stack. The number of the first line that breaks the rule; 0 when
+// none does.
+std::size_t FirstNonFlatLine(std::string_view text) {
+    std::size_t number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        ++number;
+        std::size_t i = start;
+        while (i < end && IsBlank(text[i])) ++i;
+        const bool blank = i == end || text[i] == '\r' || text[i] == '#';
+        if (!blank) {
+            const std::size_t name = i;
+            while (i < end && IsBareKeyChar(text[i])) ++i;
+            const bool named = i > name;
+            while (i < end && IsBlank(text[i])) ++i;
+            if (!named || i == end || text[i] != '=') return number;
+            for (++i; i < end && IsBlank(text[i]);) ++i;
+            const std::string_view value = text.substr(i, end - i);
+            if (value.empty() || value[0] == '[' || value[0] == '{' || value.substr(0, 3) == "\"\"\"" ||
+                value.substr(0, 3) == "'''")
+                return number;
+        }
+        start = end + 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
@@ -163,6 +200,8 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
             return fail(line, "only printable ASCII text is allowed, in comments too");
         line += c == '\n';
     }
+    if (const std::size_t nonFlat = FirstNonFlatLine(text))
+        return fail(nonFlat, "a preset holds only name = value lines, one a line: no tables, arrays or dotted names");
     toml::table table;
     try {
         table = toml::parse(text, fileName);
@@ -197,11 +236,9 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
 PresetLoad ReadPresetFile(const std::string &path) {
     std::string text;
     PresetLoad load;
-    switch (ReadTextFile(path, kMaxPresetBytes, text)) {
-    case TextFileRead::Ok: return ParsePreset(text, path);
-    case TextFileRead::Unreadable: load.error = path + ": cannot read it"; break;
-    case TextFileRead::TooLarge: load.error = path + ": larger than 64 KiB"; break;
-    }
+    const InputFileRead read = ReadInputFile(path, kMaxPresetBytes, text);
+    if (read == InputFileRead::Ok) return ParsePreset(text, path);
+    load.error = path + ": " + (read == InputFileRead::TooLarge ? "larger than 64 KiB" : InputFileProblem(read));
     return load;
 }
 

@@ -11,6 +11,7 @@
 void MakeParticleTexture() {
     const DibLoad load = LoadDibImage(FindDataFile(kSpriteName, ProgramFolder()).c_str());
     if (!load.image) {
+        if (!load.reason.empty()) PrintDiagnostic(load.reason);
         ShowUserMessage(MessageStyle::Plain, "Error", load.error.c_str());
         return;
     }

@@ -8,7 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/key_table.h"
-#include "app/text_file.h"
+#include "image/input_file.h"
 
 namespace {
 
@@ -69,11 +69,9 @@ bool ParseItem(const std::string &item, int frames, std::vector<ScriptedPress> &
 }
 
 bool ReadScriptFile(const std::string &path, std::string &script, std::string &error) {
-    switch (ReadTextFile(path, kMaxScriptBytes, script)) {
-    case TextFileRead::Ok: return true;
-    case TextFileRead::Unreadable: error = "--keys: cannot read " + path; break;
-    case TextFileRead::TooLarge: error = "--keys: " + path + " is larger than 1 MiB"; break;
-    }
+    const InputFileRead read = ReadInputFile(path, kMaxScriptBytes, script);
+    if (read == InputFileRead::Ok) return true;
+    error = "--keys: " + path + ": " + (read == InputFileRead::TooLarge ? "larger than 1 MiB" : InputFileProblem(read));
     return false;
 }
 

@@ -1,13 +1,10 @@
 #include "image/dib_loader.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+
+#include "image/input_file.h"
 
 namespace {
 
@@ -224,30 +221,26 @@ DibLoad DecodeDibImage(const unsigned char *file, std::size_t size) {
     }
     if (error != DibError::None) {
         std::free(pixels);
-        return {nullptr, DibErrorText(error)};
+        return {nullptr, DibErrorText(error), ""};
     }
     record->width = info.width;
     record->height = static_cast<std::int32_t>(RowCount(info));
     record->pixels = pixels;
-    return {record, ""};
+    return {record, "", ""};
 }
 
 DibLoad LoadDibImage(const char *path) {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
-    struct stat status {};
-    void *view = MAP_FAILED;
-    if (fd >= 0 && fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
-        view = mmap(nullptr, static_cast<std::size_t>(status.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (fd >= 0) close(fd);  // the mapping outlives the descriptor
-    if (view == MAP_FAILED) {
+    std::string file;
+    const InputFileRead read = ReadInputFile(path, kMaxDibFileBytes, file);
+    if (read != InputFileRead::Ok || file.empty()) {
         char text[256];
         std::snprintf(text, sizeof text, "Failed to open DIB file %s.\n", path);
-        return {nullptr, text};
+        const std::string problem = read == InputFileRead::TooLarge ? "larger than 256 MiB"
+                                    : file.empty() && read == InputFileRead::Ok ? "is empty"
+                                                                                  : InputFileProblem(read);
+        return {nullptr, text, std::string(path) + ": " + problem};
     }
-    const std::size_t size = static_cast<std::size_t>(status.st_size);
-    DibLoad load = DecodeDibImage(static_cast<const unsigned char *>(view), size);
-    munmap(view, size);
-    return load;
+    return DecodeDibImage(reinterpret_cast<const unsigned char *>(file.data()), file.size());
 }
 
 void FreeImageRecord(ImageRecord *record) {

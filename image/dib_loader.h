@@ -23,9 +23,16 @@ struct ImageRecord {
 struct DibLoad {
     ImageRecord *image = nullptr;  // the caller frees it with FreeImageRecord
     std::string error;             // empty when there is an image
+    // Why the file could not be opened, naming it, for a diagnostic
+    // beside the user's text: "./particle3.bmp: is not a regular file".
+    std::string reason;
 };
 
-// Loads the file at `path`, read in place through a read-only mapping.
+// Sprite files beyond this are refused unread.
+constexpr std::size_t kMaxDibFileBytes = 256u << 20;
+
+// Loads the file at `path`, read as a file from outside (image/input_file.h):
+// a folder, FIFO or device is refused at once, without blocking.
 DibLoad LoadDibImage(const char *path);
 
 // The same for a file's bytes already in memory.

@@ -2,6 +2,8 @@
 // its one message with nothing applied; names and where presets live.
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -74,10 +76,12 @@ TEST(PresetTest, BadFilesGetOneMessageAndApplyNothing) {
         {"fade_out = 1\n", "bad.toml: line 1: fade_out: must be true or false"},
         {"nimbrel = 1.0\n", "bad.toml: line 1: nimbrel: must be a version in quotes"},
         {"\n\nsprite_size = = 3\n", "bad.toml: line 3: not a valid TOML file: "},
-        {"[look]\nopacity = 0.5\n", "bad.toml: line 1: unknown name \"look\""},
+        {"[look]\nopacity = 0.5\n", "bad.toml: line 1: a preset holds only name = value lines"},
+        {"opacity = 0.5\nlook.opacity = 0.5\n", "bad.toml: line 2: a preset holds only name = value lines"},
+        {"spin = [[1]]\n", "bad.toml: line 1: a preset holds only name = value lines"},
         {"sprite_size = 50\nsprite_size = 60\n", "bad.toml: line 2: not a valid TOML file: "},
         // Break assumptions of the TOML parser, which must not crash.
-        {"[# Nimbrel presparticles.\nnimbrel =\": a", "bad.toml: not a valid TOML file"},
+        {"[# Nimbrel presparticles.\nnimbrel =\": a", "bad.toml: line 1: a preset holds only name = value lines"},
         {"# plume\n# \xC3\xA9t\xC3\xA9 \xD2\x8A\n", "bad.toml: line 2: only printable ASCII text is allowed"},
     };
     for (const auto &row : table) {
@@ -90,6 +94,35 @@ TEST(PresetTest, BadFilesGetOneMessageAndApplyNothing) {
     }
     const PresetLoad big = ParsePreset(std::string(kMaxPresetBytes + 1, '#'), "big.toml");
     EXPECT_EQ(big.error, "big.toml: larger than 64 KiB");
+}
+
+// A shared file of 64 KiB holding one dotted name of 32,000 levels, or
+// arrays nested as deep, is refused in a 256 KiB stack: the parser never
+// recurses into it.
+TEST(PresetTest, DeeplyNestedFilesAreRefusedInASmallStack) {
+    struct Case {
+        std::string text;
+        PresetLoad load;
+    } cases[2];
+    std::string dotted = "a";
+    while (dotted.size() + 2 < kMaxPresetBytes - 4) dotted += ".a";
+    cases[0].text = dotted + " = 1";
+    cases[1].text = "spin = " + std::string(kMaxPresetBytes / 2 - 8, '[') + std::string(kMaxPresetBytes / 2 - 8, ']');
+    pthread_attr_t attributes;
+    ASSERT_EQ(pthread_attr_init(&attributes), 0);
+    ASSERT_EQ(pthread_attr_setstacksize(&attributes, 256 * 1024), 0);
+    pthread_t thread;
+    const auto parse = [](void *argument) -> void * {
+        for (Case &c : *static_cast<Case(*)[2]>(argument)) c.load = ParsePreset(c.text, "deep.toml");
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, parse, &cases), 0);
+    ASSERT_EQ(pthread_join(thread, nullptr), 0);
+    pthread_attr_destroy(&attributes);
+    for (const Case &c : cases) {
+        EXPECT_LE(c.text.size(), kMaxPresetBytes);
+        EXPECT_EQ(c.load.error.rfind("deep.toml: line 1: a preset holds only name = value lines", 0), 0u) << c.load.error;
+    }
 }
 
 TEST(PresetTest, NamesAndTheUsersFolder) {
