@@ -67,8 +67,10 @@ std::string FrameWriter::Error() {
 }
 
 bool FrameWriter::Write(const CapturedFrame &frame, std::string &error) {
+    // Frames are made again by running the capture again: not synced, which
+    // costs the capture a disk flush a frame.
     if (frame.png && !WritePng(PngName(outDir_, frame.number), frame.rgb.data(), width_, height_,
-                               kPngLevel, error))
+                               kPngLevel, error, Durability::Unsynced))
         return false;
     return !video_ || video_->WriteFrame(frame.rgb.data(), error);
 }

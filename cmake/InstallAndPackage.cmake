@@ -59,7 +59,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Nimbrel authors <authors@nimbrel.org>")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://nimbrel.org/)
 # The synopsis line is the summary above; this is the rest.
 set(CPACK_PACKAGE_DESCRIPTION "Nimbrel streams up to 100,000 particles out of a small two-lobed emitter
 and draws them as textured, additively blended OpenGL point sprites. Tune

@@ -69,7 +69,7 @@ bool Encode(WriteState &state, png_bytep const *rows, int width, int height, int
 }  // namespace
 
 bool WritePng(const std::string &path, const unsigned char *rgb, int width, int height, int level,
-              std::string &error) {
+              std::string &error, Durability durability) {
     if (width <= 0 || height <= 0 || level < 0 || level > 9) {
         error = "cannot write " + path + ": bad picture size or compression level";
         return false;
@@ -79,7 +79,7 @@ bool WritePng(const std::string &path, const unsigned char *rgb, int width, int 
     for (int j = 0; j < height; ++j)
         rows[static_cast<std::size_t>(j)] = const_cast<png_bytep>(rgb + static_cast<std::size_t>(j) * stride);
 
-    ReplacementFile file;
+    ReplacementFile file(durability);
     if (!file.Open(path)) {
         error = "cannot open " + path + ": " + std::strerror(errno);
         return false;

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -45,8 +44,10 @@ bool ReplacementFile::Open(const std::string &path) {
     bool replacing = false;
     mode_t mode = 0;
 
+    // What is at the name itself, a link not followed: a link planted in a
+    // shared folder must not lead the write elsewhere.
     struct stat existing {};
-    if (stat(path.c_str(), &existing) == 0) {
+    if (lstat(path.c_str(), &existing) == 0 && !S_ISLNK(existing.st_mode)) {
         // A rename needs only the folder's permission; refuse what fopen
         // would refuse, so a file kept read-only stays untouched.
         if (S_ISDIR(existing.st_mode)) {
@@ -60,8 +61,6 @@ bool ReplacementFile::Open(const std::string &path) {
         }
         replacing = true;
         mode = existing.st_mode & 07777;
-        char resolved[PATH_MAX];
-        if (realpath(path.c_str(), resolved)) target_ = resolved;
     }
 
     // The target's extension comes last, for programs that pick a format
@@ -84,15 +83,39 @@ bool ReplacementFile::Open(const std::string &path) {
     return true;
 }
 
+namespace {
+
+// The folder holding `path`, synced so that a rename in it is on the disk.
+bool SyncFolderOf(const std::string &path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool synced = fsync(fd) == 0;
+    const int reason = errno;
+    close(fd);
+    errno = reason;
+    return synced;
+}
+
+}  // namespace
+
 bool ReplacementFile::Commit() {
     if (!file_) return false;
-    const bool written = std::ferror(file_) == 0;
+    const bool synced = durability_ == Durability::Unsynced ||
+                        (std::fflush(file_) == 0 && fsync(fileno(file_)) == 0);
+    const bool written = std::ferror(file_) == 0 && synced;
+    const int reason = errno;
     const bool closed = std::fclose(file_) == 0;
     file_ = nullptr;
     if (written && closed && std::rename(temporary_.c_str(), target_.c_str()) == 0) {
         temporary_.clear();
+        // The new file is in place either way; a folder that cannot be
+        // synced leaves only the rename to the kernel.
+        if (durability_ == Durability::Synced) SyncFolderOf(target_);
         return true;
     }
+    if (!written) errno = reason;
     Discard();
     return false;
 }

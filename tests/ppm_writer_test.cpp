@@ -194,4 +194,28 @@ TEST_F(PpmWriterTest, NewFileTakesTheUmaskWithoutChangingItAndIsClosedOnExec) {
     EXPECT_EQ(status.st_mode & 07777, 0600u);
 }
 
+// A link planted at the picture's name, in a shared folder, to someone's
+// file, or dangling: the write replaces the link itself and the file it
+// names is untouched, nor is the dangling one's target made.
+TEST_F(PpmWriterTest, ALinkAtTheNameIsReplacedNotFollowed) {
+    const std::vector<unsigned char> rgb(12, 'x');
+    const std::string victim = dir_ + "/victim.txt", shot = dir_ + "/screenshot0.ppm";
+    { std::ofstream(victim) << "precious\n"; }
+    ASSERT_EQ(symlink(victim.c_str(), shot.c_str()), 0);
+    std::string printed;
+    ASSERT_TRUE(Write(shot, rgb, 2, 2, printed));
+    EXPECT_EQ(Read(victim), "precious\n");
+    struct stat status {};
+    ASSERT_EQ(lstat(shot.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+    EXPECT_EQ(Read(shot), "P6\n# CREATOR: glReadPixel()\n2 2\n255\n" + std::string(12, 'x'));
+
+    const std::string dangling = dir_ + "/dangling.ppm", nowhere = dir_ + "/made-elsewhere.ppm";
+    ASSERT_EQ(symlink(nowhere.c_str(), dangling.c_str()), 0);
+    ASSERT_TRUE(Write(dangling, rgb, 2, 2, printed));
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+    ASSERT_EQ(lstat(dangling.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISREG(status.st_mode));
+}
+
 }  // namespace
