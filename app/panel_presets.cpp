@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,10 @@ namespace {
 struct PresetPanel {
     std::vector<PresetEntry> presets;
     bool presetsListed = false;
+    std::string passedOver;  // what the listing passed over, said once
     int picked = -1;
-    char saveName[65] = "";
+    char saveName[kMaxPresetNameLength + 1] = "";
+    int offered = 0, refused = 0;  // characters typed into the name field in this frame, and refused
     enum class Asking { Nothing, Delete, Replace } asking = Asking::Nothing;
     std::string outcome;
 } panel;
@@ -32,10 +35,49 @@ void Tell(const std::string &outcome) {
     PrintOutputLine(outcome + "\n");
 }
 
+std::string Plural(int count, const char *one, const char *many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 void ListPresetsAgain() {
-    panel.presets = ListPresets(ProgramFolder());
+    PassedOver passed;
+    panel.presets = ListPresets(ProgramFolder(), &passed);
     panel.presetsListed = true;
     panel.picked = -1;
+    std::string said;
+    if (passed.badNames > 0)
+        said = Plural(passed.badNames, "file whose name breaks the rule", "files whose names break the rule") + " (" +
+               kPresetNameRule + ")";
+    if (passed.notRegular > 0)
+        said += (said.empty() ? "" : "; ") + Plural(passed.notRegular, "entry that is", "entries that are") +
+                " not a regular file";
+    const std::string passedOver = said.empty() ? "" : "passed over in " + UserPresetFolder() + ": " + said;
+    // Said once, not at every listing.
+    if (!passedOver.empty() && passedOver != panel.passedOver) PrintOutputLine(passedOver + "\n");
+    panel.passedOver = passedOver;
+}
+
+// A name as the list shows it: quoted where spaces at either end would
+// make two names look alike.
+std::string Shown(const std::string &name) {
+    return name.front() == ' ' || name.back() == ' ' ? "\"" + name + "\"" : name;
+}
+
+// The name field takes only what the rule allows; what it refuses is
+// counted, and said at once.
+int FilterNameCharacter(ImGuiInputTextCallbackData *data) {
+    ++panel.offered;
+    if (ValidPresetNameCharacter(data->EventChar)) return 0;
+    ++panel.refused;
+    return 1;
+}
+
+// Text wrapped inside the panel, however long: an outcome names a path
+// and a reason.
+void Wrapped(const std::string &text, float width) {
+    ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + width);
+    ImGui::TextUnformatted(text.c_str());
+    ImGui::PopTextWrapPos();
 }
 
 void LoadPicked() {
@@ -68,6 +110,8 @@ bool Ask(const std::string &question, const char *yesLabel, bool &yes, ControlRe
 
 }  // namespace
 
+const std::string &PresetPanelOutcome() { return panel.outcome; }
+
 // The presets: the list, Load, Delete (the user's own, once confirmed),
 // and Save as under a typed name (over an existing one once confirmed).
 void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember) {
@@ -81,7 +125,7 @@ void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember
     if (ImGui::BeginListBox("##presets", ImVec2(fieldWidth, rows * ImGui::GetTextLineHeightWithSpacing() + 4.0f))) {
         for (std::size_t i = 0; i < panel.presets.size(); ++i) {
             const PresetEntry &candidate = panel.presets[i];
-            const std::string label = candidate.name + (candidate.builtIn ? "  (built-in)" : "");
+            const std::string label = Shown(candidate.name) + (candidate.builtIn ? "  (built-in)" : "");
             if (ImGui::Selectable(label.c_str(), panel.picked == static_cast<int>(i))) {
                 panel.picked = static_cast<int>(i);
                 panel.asking = Asking::Nothing;
@@ -112,16 +156,25 @@ void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember
     ImGui::TextUnformatted("save as");
     ImGui::SameLine(labelWidth);
     ImGui::SetNextItemWidth(fieldWidth);
-    const bool entered = ImGui::InputText("##save name", panel.saveName, sizeof panel.saveName,
-                                          ImGuiInputTextFlags_EnterReturnsTrue);
+    panel.offered = panel.refused = 0;
+    const std::size_t before = std::strlen(panel.saveName);
+    const bool entered =
+        ImGui::InputText("##save name", panel.saveName, sizeof panel.saveName,
+                         ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackCharFilter,
+                         FilterNameCharacter);
     remember("save name");
+    const std::size_t after = std::strlen(panel.saveName);
+    // A full field takes no more: typing or pasting into it says so.
+    const bool full = after == kMaxPresetNameLength &&
+                      static_cast<int>(after) - static_cast<int>(before) < panel.offered - panel.refused;
+    if (panel.refused > 0 || full)
+        panel.outcome = std::string(full ? "the name is full: " : "not taken: ") + kPresetNameRule;
     ImGui::SameLine();
     const bool save = ImGui::Button("Save") || entered;
     remember("Save");
     if (save) {
         if (!ValidPresetName(panel.saveName))
-            Tell(std::string("cannot save preset \"") + panel.saveName +
-                 "\": a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+            Tell(std::string("cannot save preset \"") + panel.saveName + "\": " + kPresetNameRule);
         else if (UserPresetExists(panel.saveName))
             panel.asking = Asking::Replace;
         else
@@ -132,6 +185,8 @@ void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember
         panel.asking = Asking::Nothing;
         if (yes) SaveNamed();
     }
-    if (!panel.outcome.empty()) ImGui::TextUnformatted(panel.outcome.c_str());
+    const float wrap = labelWidth + fieldWidth + 120.0f;
+    if (!panel.passedOver.empty()) Wrapped(panel.passedOver, wrap);
+    if (!panel.outcome.empty()) Wrapped(panel.outcome, wrap);
 }
 

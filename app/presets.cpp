@@ -22,15 +22,18 @@ bool IsFile(const std::string &path) {
 }
 
 // The presets in `folder`, by name.
-std::vector<PresetEntry> PresetsIn(const std::string &folder, bool builtIn) {
+std::vector<PresetEntry> PresetsIn(const std::string &folder, bool builtIn, PassedOver *passedOver) {
     std::vector<PresetEntry> entries;
     std::error_code code;
     if (folder.empty()) return entries;
     for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
         const fs::path &path = it->path();
         const std::string name = path.stem().string();
-        if (path.extension() == kExtension && ValidPresetName(name) && IsFile(path.string()))
-            entries.push_back({name, path.string(), builtIn});
+        if (path.extension() != kExtension) continue;
+        const bool valid = ValidPresetName(name), file = IsFile(path.string());
+        if (valid && file) entries.push_back({name, path.string(), builtIn});
+        if (passedOver && !valid) ++passedOver->badNames;
+        if (passedOver && valid && !file) ++passedOver->notRegular;
     }
     std::sort(entries.begin(), entries.end(),
               [](const PresetEntry &a, const PresetEntry &b) { return a.name < b.name; });
@@ -41,12 +44,14 @@ std::string Quoted(const std::string &name) { return "\"" + name + "\""; }
 
 }  // namespace
 
+bool ValidPresetNameCharacter(unsigned int c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '-' ||
+           c == '_';
+}
+
 bool ValidPresetName(const std::string &name) {
-    if (name.empty() || name.size() > 64) return false;
-    return std::all_of(name.begin(), name.end(), [](unsigned char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ' || c == '-' ||
-               c == '_';
-    });
+    if (name.empty() || name.size() > kMaxPresetNameLength) return false;
+    return std::all_of(name.begin(), name.end(), [](unsigned char c) { return ValidPresetNameCharacter(c); });
 }
 
 std::string UserPresetFolder() {
@@ -61,15 +66,17 @@ std::string BuiltInPresetFolder(const std::string &programFolder) {
     return programFolder.empty() ? "" : programFolder + "../share/nimbrel/presets";
 }
 
-std::vector<PresetEntry> ListPresets(const std::string &programFolder) {
-    std::vector<PresetEntry> entries = PresetsIn(BuiltInPresetFolder(programFolder), true);
-    const std::vector<PresetEntry> own = PresetsIn(UserPresetFolder(), false);
+std::vector<PresetEntry> ListPresets(const std::string &programFolder, PassedOver *passedOver) {
+    std::vector<PresetEntry> entries = PresetsIn(BuiltInPresetFolder(programFolder), true, nullptr);
+    const std::vector<PresetEntry> own = PresetsIn(UserPresetFolder(), false, passedOver);
     entries.insert(entries.end(), own.begin(), own.end());
     return entries;
 }
 
 bool UserPresetExists(const std::string &name) {
-    return ValidPresetName(name) && !UserPresetFolder().empty() && IsFile(UserPresetPath(name));
+    std::error_code code;
+    return ValidPresetName(name) && !UserPresetFolder().empty() &&
+           fs::exists(fs::symlink_status(UserPresetPath(name), code));
 }
 
 PresetLoad LoadPreset(const std::string &nameOrFile, const std::string &programFolder) {
@@ -78,13 +85,15 @@ PresetLoad LoadPreset(const std::string &nameOrFile, const std::string &programF
     if (isFile) return ReadPresetFile(nameOrFile);
     PresetLoad load;
     if (!ValidPresetName(nameOrFile)) {
-        load.error = "preset " + Quoted(nameOrFile) +
-                     ": a name is 1 to 64 letters, digits, spaces, '-' or '_' (or give a file ending in .toml)";
+        load.error = "preset " + Quoted(nameOrFile) + ": " + kPresetNameRule + " (or give a file ending in .toml)";
         return load;
     }
+    // Whatever is there by that name is read, so that a FIFO or a folder
+    // is named for what it is.
     if (UserPresetExists(nameOrFile)) return ReadPresetFile(UserPresetPath(nameOrFile));
     const std::string builtIn = BuiltInPresetFolder(programFolder) + "/" + nameOrFile + kExtension;
-    if (!programFolder.empty() && IsFile(builtIn)) return ReadPresetFile(builtIn);
+    std::error_code code;
+    if (!programFolder.empty() && fs::exists(builtIn, code)) return ReadPresetFile(builtIn);
     std::string known;
     for (const PresetEntry &entry : ListPresets(programFolder)) known += (known.empty() ? "" : ", ") + entry.name;
     load.error = "no preset named " + Quoted(nameOrFile) + (known.empty() ? "" : " (there are: " + known + ")");
@@ -97,7 +106,7 @@ bool SavePreset(const std::string &name, const SimulationParameters &params, con
         message = "cannot save preset " + Quoted(name) + ": " + why;
         return false;
     };
-    if (!ValidPresetName(name)) return fail("a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+    if (!ValidPresetName(name)) return fail(kPresetNameRule);
     const std::string folder = UserPresetFolder();
     if (folder.empty()) return fail("neither XDG_CONFIG_HOME nor HOME names a folder for it");
     std::error_code code;

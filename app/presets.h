@@ -6,12 +6,17 @@
 // only by SavePreset and DeletePreset.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "app/preset_file.h"
 
-// 1 to 64 letters, digits, spaces, '-' or '_'.
+// The rule for a preset's name, checked by ValidPresetName, and the one
+// message that states it.
+constexpr std::size_t kMaxPresetNameLength = 64;
+constexpr const char *kPresetNameRule = "a name is 1 to 64 letters, digits, spaces, '-' or '_'";
+bool ValidPresetNameCharacter(unsigned int c);
 bool ValidPresetName(const std::string &name);
 
 // The user's preset folder; "" when neither XDG_CONFIG_HOME nor HOME says.
@@ -26,8 +31,15 @@ struct PresetEntry {
     bool builtIn = false;
 };
 
-// The built-in presets, then the user's, each sorted by name.
-std::vector<PresetEntry> ListPresets(const std::string &programFolder);
+// Files in the user's folder that are no presets to list.
+struct PassedOver {
+    int badNames = 0;    // a .toml file whose name breaks the rule
+    int notRegular = 0;  // a .toml entry that is no regular file: a folder, FIFO, device or dangling link
+};
+
+// The built-in presets, then the user's, each sorted by name; what was
+// passed over in the user's folder goes to `passedOver` when given.
+std::vector<PresetEntry> ListPresets(const std::string &programFolder, PassedOver *passedOver = nullptr);
 
 // Loads a preset given by name (the user's first, then the built-in one)
 // or as a file (a path with a '/' or ending in ".toml"). On failure the
@@ -41,5 +53,6 @@ bool SavePreset(const std::string &name, const SimulationParameters &params, con
                 std::string &message);
 bool DeletePreset(const std::string &name, std::string &message);
 
-// Whether the user has a preset of that name.
+// Whether anything of that name is in the user's folder, a link or a
+// folder included: saving would replace it.
 bool UserPresetExists(const std::string &name);

@@ -225,9 +225,15 @@ void PumpSdlEvents(MessageQueue &queue) {
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) == 1) queue.PostEvent({MessageKind::Quit, 0});
     while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
         if (event.type == SDL_TEXTINPUT) {
-            // Printable ASCII, one message a character.
-            for (const char *c = event.text.text; textInput && *c; ++c)
-                if (*c >= 0x20 && *c < 0x7F) queue.PostEvent({MessageKind::Text, static_cast<std::uint32_t>(*c)});
+            // One message a character: printable ASCII as itself, any other
+            // character as U+FFFD, so that a field can refuse it and say so.
+            for (const char *c = event.text.text; textInput && *c; ++c) {
+                const auto byte = static_cast<unsigned char>(*c);
+                if (byte >= 0x20 && byte < 0x7F)
+                    queue.PostEvent({MessageKind::Text, byte});
+                else if (byte >= 0xC0)  // the first byte of a character beyond ASCII
+                    queue.PostEvent({MessageKind::Text, kNotAsciiCharacter});
+            }
             continue;
         }
         WindowMessage message;

@@ -19,9 +19,13 @@ enum class MessageKind : std::uint8_t {
     LeftButtonDown,  // param: position, packed as for MouseMove
     LeftButtonUp,
     Quit,            // param: exit code
-    Text,            // param: a typed character (printable ASCII), only while text input is on
+    Text,            // param: a typed character, only while text input is on: printable
+                     // ASCII, or kNotAsciiCharacter for any other
     Other,           // anything the handler leaves to the default handling
 };
+
+// A typed character beyond ASCII: U+FFFD, the replacement character.
+constexpr std::uint32_t kNotAsciiCharacter = 0xFFFD;
 
 struct WindowMessage {
     MessageKind kind = MessageKind::None;

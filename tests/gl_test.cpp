@@ -15,6 +15,7 @@
 
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
+#include "app/panel_presets.h"
 #include "app/preset_file.h"
 #include "app/program_frame.h"
 #include "app/screenshot.h"
@@ -700,6 +701,24 @@ TEST_F(PanelTypingTest, ReturnHeldPastTheFieldIsLetGo) {
     const std::string printed = Run();
     EXPECT_EQ(printed, "saved preset \"one\" as " + Saved("one") + "\nsaved preset \"onetwo\" as " + Saved("onetwo") + "\n");
     EXPECT_TRUE(gParams == SimulationParameters{}) << "typed letters acted as controls";
+}
+
+// The name field takes only what the rule allows and says so at once: a
+// character beyond ASCII, and typing past 64 characters.
+TEST_F(PanelTypingTest, TheNameFieldSaysWhatItRefuses) {
+    const int typing = ClickAndEmptyField(1);
+    Type(typing, "caf");
+    script.push_back({typing + 1, {MessageKind::Text, kNotAsciiCharacter}});
+    script.push_back({typing + 3, {MessageKind::LeftButtonDown, PackLowHigh(700, 700)}});  // away from the field
+    script.push_back({typing + 4, {MessageKind::LeftButtonUp, PackLowHigh(700, 700)}});
+    Run();
+    EXPECT_EQ(PresetPanelOutcome(), "not taken: a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+
+    SetUp();
+    const int more = ClickAndEmptyField(1);
+    Type(more, std::string(70, 'a'));
+    Run();
+    EXPECT_EQ(PresetPanelOutcome(), "the name is full: a name is 1 to 64 letters, digits, spaces, '-' or '_'");
 }
 
 }  // namespace

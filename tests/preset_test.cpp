@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <pthread.h>
+#include <unistd.h>
+#include <iterator>
+#include <filesystem>
 
 #include <cstdlib>
 #include <cstring>
@@ -152,6 +155,22 @@ TEST(PresetTest, NamesAndTheUsersFolder) {
     EXPECT_EQ(LoadPreset("nothing", "").error, "no preset named \"nothing\" (there are: my look)");
     EXPECT_TRUE(DeletePreset("my look", message)) << message;
     EXPECT_FALSE(UserPresetExists("my look"));
+
+    // A preset that is a link, live or dangling, is one to ask about
+    // before replacing, and saving replaces the link: the file it named,
+    // outside the folder, is untouched.
+    const std::string folder = home.Path() + "/config/nimbrel/presets", outside = home.Path() + "/outside.toml";
+    { std::ofstream(outside) << "opacity = 0.5\n"; }
+    ASSERT_EQ(symlink(outside.c_str(), (folder + "/linked.toml").c_str()), 0);
+    ASSERT_EQ(symlink((home.Path() + "/gone.toml").c_str(), (folder + "/dangling.toml").c_str()), 0);
+    EXPECT_TRUE(UserPresetExists("linked"));
+    EXPECT_TRUE(UserPresetExists("dangling"));
+    ASSERT_TRUE(SavePreset("linked", look, "1.0.0", message)) << message;
+    ASSERT_TRUE(SavePreset("dangling", look, "1.0.0", message)) << message;
+    std::ifstream kept(outside);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "opacity = 0.5\n");
+    EXPECT_FALSE(std::filesystem::exists(home.Path() + "/gone.toml"));
+    EXPECT_EQ(LoadPreset("linked", "").params.pointSize, 66.0f);
     unsetenv("XDG_CONFIG_HOME");
 }
 
