@@ -6,15 +6,18 @@ void PrepareCommandLine(CLI::App &app, StandardFlags &flags) {
     app.set_help_flag();  // the tools print help texts of their own
     app.allow_extras();
     app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
-    app.add_flag("-h,--help", flags.help);
-    app.add_flag("--version", flags.version);
+    app.add_flag("-h,--help", flags.help)->disable_flag_override();
+    app.add_flag("--version", flags.version)->disable_flag_override();
 }
 
 std::string ParseCommandLine(CLI::App &app, const std::vector<std::string> &args) {
     try {
         app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 reads them from the back
     } catch (const CLI::ArgumentMismatch &mismatch) {
+        // A flag given a value, or an option given none.
         const std::string what = mismatch.what();
+        const std::size_t flag = what.find(" was given a disallowed flag override");
+        if (flag != std::string::npos) return "--" + what.substr(0, flag) + " takes no value";
         return what.substr(0, what.find(':')) + " needs a value";
     } catch (const CLI::ParseError &error) {
         return error.what();
@@ -31,7 +34,7 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     CLI::App app("nimbrel");
     StandardFlags flags;
     PrepareCommandLine(app, flags);
-    app.add_flag("--fullscreen", command.fullscreen);
+    app.add_flag("--fullscreen", command.fullscreen)->disable_flag_override();
     CLI::Option *preset = app.add_option("--preset", command.preset);
     command.error = ParseCommandLine(app, args);
     if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";

@@ -21,6 +21,7 @@ namespace {
 #endif
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -89,14 +90,9 @@ std::string Number(double value) {
 // preset reads as a person would write it.
 std::string ShortestFloat(float value) {
     char text[64];
-    bool found = false;
-    for (int decimals = 0; decimals <= 12 && !found; ++decimals) {
-        std::snprintf(text, sizeof text, "%.*f", decimals, static_cast<double>(value));
-        found = std::strtof(text, nullptr) == value;
-    }
-    if (!found) std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));  // tiny or huge
-    std::string shown = text;
-    if (shown.find_first_of(".e") == std::string::npos) shown += ".0";  // a float, not a whole number
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    std::string shown(text, end.ptr);
+    if (shown.find('.') == std::string::npos) shown += ".0";  // a float, not a whole number
     return shown;
 }
 

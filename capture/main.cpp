@@ -123,10 +123,16 @@ void TearDownDrawing() {
 // empty.
 std::string madeOutDir;
 
-int StoppedBySignal(int drawn, bool video) {
-    const int signal = StopSignal();
+// A start that fails leaves nothing it made: the folder goes again, if
+// nothing was written into it.
+void RemoveMadeOutDir() {
     std::error_code ignored;
     if (!madeOutDir.empty()) std::filesystem::remove(madeOutDir, ignored);  // only when empty
+}
+
+int StoppedBySignal(int drawn, bool video) {
+    const int signal = StopSignal();
+    RemoveMadeOutDir();
     Fail("stopped by signal " + std::to_string(signal) + " after " + std::to_string(drawn) + " frames" +
              (video ? "; no video written" : ""),
          1);
@@ -173,7 +179,9 @@ int main(int argc, char **argv) {
         if (!video->Start(options.videoPath, kSize, kSize, options.fps, error) || Stopped()) {
             video->Abandon();
             TearDownDrawing();
-            return Stopped() ? StoppedBySignal(0, true) : Fail(error, 1);
+            if (Stopped()) return StoppedBySignal(0, true);
+            RemoveMadeOutDir();
+            return Fail(error, 1);
         }
     }
 

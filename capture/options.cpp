@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
 #include <sstream>
 
@@ -16,28 +17,31 @@ constexpr std::size_t kMaxScriptBytes = 1 << 20;
 
 enum class Number { Ok, NotANumber, OutOfRange };
 
-// A whole decimal number, digits only, from lo to hi.
+// A whole decimal number from lo to hi; leading zeros are allowed.
 Number ParseNumber(const std::string &text, long lo, long hi, long &value) {
-    const bool digits = !text.empty() &&
-                        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (!digits) return Number::NotANumber;
-    if (text.size() > 9) return Number::OutOfRange;
-    value = std::stol(text);
-    return value < lo || value > hi ? Number::OutOfRange : Number::Ok;
+    const char *end = text.data() + text.size();
+    const auto [stop, problem] = std::from_chars(text.data(), end, value);
+    if (stop != end || problem == std::errc::invalid_argument) return Number::NotANumber;
+    if (problem == std::errc::result_out_of_range || value < lo || value > hi) return Number::OutOfRange;
+    return Number::Ok;
 }
 
 std::string Range(long lo, long hi) { return std::to_string(lo) + " to " + std::to_string(hi); }
 
-// An option's number; false with `error` set otherwise.
-bool ParseOptionNumber(const std::string &name, const std::string &text, long lo, long hi, int &out,
-                       std::string &error) {
-    long value = 0;
-    switch (ParseNumber(text, lo, hi, value)) {
-    case Number::Ok: out = static_cast<int>(value); return true;
-    case Number::NotANumber: error = name + ": \"" + text + "\" is not a whole number"; return false;
-    case Number::OutOfRange: error = name + ": " + text + " is out of range (" + Range(lo, hi) + ")"; return false;
-    }
-    return false;
+// CLI11's check of an option's number, in the project's words: the text
+// is handed on without leading zeros, which CLI11 would read as octal.
+CLI::Validator WholeNumber(long lo, long hi) {
+    return CLI::Validator(
+        [lo, hi](std::string &text) -> std::string {
+            long value = 0;
+            switch (ParseNumber(text, lo, hi, value)) {
+            case Number::Ok: text = std::to_string(value); return "";
+            case Number::NotANumber: return "\"" + text + "\" is not a whole number";
+            case Number::OutOfRange: return text + " is out of range (" + Range(lo, hi) + ")";
+            }
+            return "";
+        },
+        "");
 }
 
 bool ParseItem(const std::string &item, int frames, std::vector<ScriptedPress> &presses,
@@ -112,10 +116,10 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     CLI::App app("nimbrel-capture");
     StandardFlags flags;
     PrepareCommandLine(app, flags);
-    std::string frames, fps, every, keys;
-    CLI::Option *framesOption = app.add_option("--frames", frames);
-    CLI::Option *fpsOption = app.add_option("--fps", fps);
-    CLI::Option *everyOption = app.add_option("--every", every);
+    std::string keys;
+    app.add_option("--frames", options.frames)->transform(WholeNumber(1, kMaxFrames));
+    app.add_option("--fps", options.fps)->transform(WholeNumber(1, kMaxFps));
+    app.add_option("--every", options.every)->transform(WholeNumber(1, kMaxFrames));
     CLI::Option *keysOption = app.add_option("--keys", keys);
     CLI::Option *outOption = app.add_option("--out", options.outDir);
     CLI::Option *videoOption = app.add_option("--video", options.videoPath);
@@ -132,12 +136,6 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
                                      .empty())
             return fail(text->get_name() + " needs a value");
 
-    std::string error;
-    if (framesOption->count() > 0 && !ParseOptionNumber("--frames", frames, 1, kMaxFrames, options.frames, error))
-        return fail(error);
-    if (fpsOption->count() > 0 && !ParseOptionNumber("--fps", fps, 1, kMaxFps, options.fps, error)) return fail(error);
-    if (everyOption->count() > 0 && !ParseOptionNumber("--every", every, 1, kMaxFrames, options.every, error))
-        return fail(error);
     const bool haveKeys = keysOption->count() > 0;
 
     if (options.outDir.empty() && options.videoPath.empty())

@@ -2,13 +2,11 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -26,28 +24,6 @@ std::string DescribeStatus(int status) {
     return "status " + std::to_string(status);
 }
 
-}  // namespace
-
-std::string FindOnPath(const std::string &program) {
-    const char *path = std::getenv("PATH");
-    std::string folders = path ? path : "/usr/bin:/bin";
-    std::size_t start = 0;
-    while (start <= folders.size()) {
-        std::size_t end = folders.find(':', start);
-        if (end == std::string::npos) end = folders.size();
-        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
-        const std::string candidate = folder + "/" + program;
-        struct stat status {};
-        if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-            access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-        start = end + 1;
-    }
-    return "";
-}
-
-namespace {
-
 // Waits for `pid` to end, through interruptions by caught signals.
 bool WaitFor(pid_t pid, int &status) {
     for (;;) {
@@ -56,7 +32,7 @@ bool WaitFor(pid_t pid, int &status) {
     }
 }
 
-// Starts `program` with `args`, its standard input from `input`, its
+// Starts `program`, found on the PATH, with `args`, its standard input from `input`, its
 // standard error thrown away when `quiet`. In a group of its own, so that
 // Ctrl-C reaches the capture, which then stops ffmpeg in order; the
 // signals the capture ignores for itself back at their defaults (a signal
@@ -77,7 +53,7 @@ int Spawn(const std::string &program, std::vector<std::string> args, int input, 
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setpgroup(&attributes, 0);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    const int spawned = posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     return spawned;
@@ -88,11 +64,7 @@ int Spawn(const std::string &program, std::vector<std::string> args, int input, 
 VideoPipe::~VideoPipe() { Abandon(); }
 
 bool VideoPipe::Start(const std::string &path, int width, int height, int fps, std::string &error) {
-    const std::string ffmpeg = FindOnPath("ffmpeg");
-    if (ffmpeg.empty()) {
-        error = "--video needs the ffmpeg program, which is not installed (Debian package ffmpeg)";
-        return false;
-    }
+    const std::string ffmpeg = "ffmpeg";
     if (!file_.Open(path)) {
         error = "cannot write the video " + path + ": " + std::strerror(errno);
         return false;
@@ -103,7 +75,9 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
     if (EndsWith(path, ".mp4") || EndsWith(path, ".MP4"))
         output = {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", "18",
                   "-pix_fmt", "yuv420p", "-movflags", "+faststart"};
-    output.push_back(file_.TemporaryPath());
+    // A name that starts with '-' is a file, not an option.
+    const std::string &temporary = file_.TemporaryPath();
+    output.push_back(temporary[0] == '-' ? "./" + temporary : temporary);
     const std::vector<std::string> start = {"ffmpeg", "-hide_banner", "-loglevel", "error", "-y"};
 
     // A one-frame dry run onto the same file: a name ffmpeg has no format
@@ -119,7 +93,9 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
     if (nothing >= 0) close(nothing);
     if (spawnedDryRun != 0) {
         file_.Discard();
-        error = "cannot start " + ffmpeg + ": " + std::strerror(spawnedDryRun);
+        error = spawnedDryRun == ENOENT
+                    ? "--video needs the ffmpeg program, which is not installed (Debian package ffmpeg)"
+                    : "cannot start " + ffmpeg + ": " + std::strerror(spawnedDryRun);
         return false;
     }
     if (!WaitFor(tried, status) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {

@@ -41,6 +41,3 @@ private:
     int input_ = -1;
     std::size_t frameBytes_ = 0;
 };
-
-// The path of an executable named `program` on PATH, or "" when none.
-std::string FindOnPath(const std::string &program);

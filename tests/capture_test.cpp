@@ -127,12 +127,14 @@ TEST_F(CaptureTest, GoldenFramesAndTheSameBytesTwice) {
     EXPECT_EQ(Left("first").size(), 3u);
 }
 
+// A name that starts with '-' is a file for ffmpeg too; numbers may have
+// leading zeros.
 TEST_F(CaptureTest, VideoReadsBackWithItsSizeRateAndFrames) {
-    ToolRun run = Capture(dir_, "--frames 12 --fps 24 --video clip.mp4");
+    ToolRun run = Capture(dir_, "--frames 0000000012 --fps 024 --video=-clip.mp4");
     ASSERT_EQ(run.code, 0) << run.err;
     const std::string probe = "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
                               "stream=codec_name,width,height,r_frame_rate,nb_read_frames -of csv=p=0 " +
-                              Quote(dir_.File("clip.mp4")) + " > " + Quote(dir_.File("probe.txt"));
+                              Quote(dir_.File("-clip.mp4")) + " > " + Quote(dir_.File("probe.txt"));
     ASSERT_EQ(std::system(probe.c_str()), 0);
     EXPECT_EQ(ReadFile(dir_.File("probe.txt")), "h264,800,800,24/1,12\n");
 }
@@ -163,7 +165,9 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out o --keys 0:Q", "", 2, "frame 0 is outside the capture"},
         {"--out o --keys x:Q", "", 2, "--keys: \"x:Q\": frame \"x\" is not a whole number"},
         {"--out o --keys 5Q", "", 2, "--keys: \"5Q\" is not FRAME:KEY"},
-        {"--out o --keys @missing.keys", "", 2, "--keys: cannot read missing.keys"},
+        {"--out o --keys @missing.keys", "", 2, "--keys: missing.keys: cannot read it: No such file"},
+        {"--out o --keys @fifo.keys", "mkfifo fifo.keys &&", 2, "--keys: fifo.keys: is not a regular file"},
+        {"--out o --version=0", "", 2, "--version takes no value"},
         {"--out o --keys @bad.keys", "printf '1:Q # ok\\n2:A,\\n 3:?\\n' > bad.keys &&", 2,
          "--keys: line 3: \"3:?\": unknown key"},
         {"--out o", "touch o &&", 1, "--out: o is not a folder"},
@@ -176,6 +180,7 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
          "chmod +x bin/ffmpeg && PATH=$PWD/bin:$PATH",
          1, "ffmpeg stopped taking frames early (exit status 3)"},
         {"--video clip", "", 1, "--video: ffmpeg cannot make a video named clip (names that work end in .mp4"},
+        {"--out newdir --video clip.xyz", "", 1, "--video: ffmpeg cannot make a video named clip.xyz"},
         {"--video v.mp4", "mkdir v.mp4 &&", 1, "cannot write the video v.mp4: Is a directory"},
         // A disk that fills up: a file size limit makes the first write fail.
         {"--frames 5 --out o", "ulimit -f 4 &&", 1, "cannot write o/frame000001.png: File too large"},
@@ -196,7 +201,7 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         for (const auto &entry : fs::recursive_directory_iterator(dir.Path())) {
             const std::string name = entry.path().filename().string();
             EXPECT_TRUE(name.find(".png") == std::string::npos && name.find(".mp4.") == std::string::npos &&
-                        name.rfind("clip", 0) != 0 && !(name == "v.mp4" && entry.is_regular_file()))
+                        name.rfind("clip", 0) != 0 && name != "newdir" && !(name == "v.mp4" && entry.is_regular_file()))
                 << "left behind: " << entry.path();
         }
     }

@@ -47,4 +47,10 @@ done
 status=0
 "$bin/nimbrel" extra 2>"$work/usage" || status=$?
 [ "$status" = 2 ] && grep -q 'unexpected argument "extra"' "$work/usage" || fail "nimbrel extra: $status"
+# A flag given a value is a usage error, not a value read as true or false.
+for flag in --fullscreen=abc --version=0; do
+  status=0
+  "$bin/nimbrel" "$flag" >/dev/null 2>"$work/usage" || status=$?
+  [ "$status" = 2 ] && grep -q -- "${flag%%=*} takes no value" "$work/usage" || fail "nimbrel $flag: $status"
+done
 echo "PASS"
