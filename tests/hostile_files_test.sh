@@ -43,7 +43,12 @@ check ./nul.toml "./nul.toml: line 2: only printable ASCII text is allowed"
 printf 'precious\n' > victim.txt
 ln -s victim.txt screenshot0.ppm
 [ -n "${SPRITE:-}" ] && cp "$SPRITE" particle3.bmp
-timeout 120 "$CAPTURE" --frames 2 --keys 1:Tab --out frames > /dev/null 2>&1 || fail "the capture with Tab failed"
+# Off screen, as the capture tests run it; the GL driver's own allocations
+# are no leaks of ours.
+timeout 120 env -u DISPLAY LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0 \
+  __EGL_VENDOR_LIBRARY_FILENAMES=/usr/share/glvnd/egl_vendor.d/50_mesa.json \
+  "$CAPTURE" --frames 2 --keys 1:Tab --out frames > capture.txt 2>&1 ||
+  fail "the capture with Tab failed: $(tail -n 5 capture.txt)"
 [ "$(cat victim.txt)" = precious ] || fail "Tab wrote through the link into its target"
 [ -f screenshot0.ppm ] && [ ! -L screenshot0.ppm ] || fail "screenshot0.ppm is not the picture"
 
