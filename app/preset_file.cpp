@@ -21,122 +21,33 @@ namespace {
 #endif
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <vector>
 
-#include "app/readout_text.h"
+#include "app/parameter_names.h"
 #include "image/input_file.h"
-#include "sim/particles.h"
 
 namespace {
 
-using P = SimulationParameters;
-
-enum class Kind { Number, Count, Flag };
-
-struct Named {
-    const char *name;
-    Kind kind;
-    float P::*number = nullptr;
-    bool P::*flag = nullptr;
-    double low = 0.0, high = 0.0;  // for numbers
-};
-
-// A number the keys reach: one step past either limit of the controls.
-Named Keyed(const char *name, const TunedValue &tuned) {
-    return {name, Kind::Number, tuned.value, nullptr, tuned.low - tuned.step, tuned.high + tuned.step};
-}
-
-constexpr double kFree = 1e6;  // the spin and the drag angles have no limit
-
-// In the order of the controls table, as a preset file lists them.
-std::vector<Named> Names() {
-    const TunedValue *t = TunedValues();
-    return {
-        Keyed("drift_speed", t[0]),
-        Keyed("vertical_spread", t[1]),
-        Keyed("depth_spread", t[2]),
-        Keyed("turbulence", t[3]),
-        Keyed("lifetime", t[4]),
-        Keyed("damping", t[5]),
-        {"particles", Kind::Count},
-        Keyed("opacity", t[7]),
-        Keyed("sprite_size", t[8]),
-        Keyed("emitter_size", t[9]),
-        Keyed("emitter_position", t[10]),
-        Keyed("camera_distance", t[11]),
-        {"spin", Kind::Number, &P::spinAngle, nullptr, -kFree, kFree},
-        {"fade_out", Kind::Flag, nullptr, &P::fadeOut},
-        {"fade_in", Kind::Flag, nullptr, &P::fadeIn},
-        {"yaw", Kind::Number, &P::yawAngle, nullptr, -kFree, kFree},
-        {"pitch", Kind::Number, &P::pitchAngle, nullptr, -kFree, kFree},
-    };
-}
-
 constexpr const char *kVersionName = "nimbrel";
-
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
-// The shortest TOML float that reads back as the same float: "0.2" for
-// 0.2f, where toml++ writes the double 0.20000000298023224, so that a saved
-// preset reads as a person would write it.
-std::string ShortestFloat(float value) {
-    char text[64];
-    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
-    std::string shown(text, end.ptr);
-    if (shown.find('.') == std::string::npos) shown += ".0";  // a float, not a whole number
-    return shown;
-}
 
 std::string KnownNames() {
     std::string names = kVersionName;
-    for (const Named &named : Names()) names += std::string(", ") + named.name;
+    for (const NamedParameter &named : NamedParameters()) names += std::string(", ") + named.name;
     return names;
 }
 
 // Applies one value; on a problem, says what is allowed.
-bool Apply(const Named &named, const toml::node &node, P &params, std::string &problem) {
-    switch (named.kind) {
-    case Kind::Flag:
-        if (!node.is_boolean()) {
-            problem = "must be true or false";
-            return false;
-        }
-        params.*named.flag = node.as_boolean()->get();
-        return true;
-    case Kind::Count: {
-        const auto count = node.value_exact<std::int64_t>();
-        if (!count || *count < 0 || *count > kPoolSize || *count % 2000 != 0) {
-            problem = "must be a whole multiple of 2000 from 0 to 100000";
-            return false;
-        }
-        SetParticleCount(params, static_cast<std::int32_t>(*count));
-        return true;
-    }
-    case Kind::Number: {
-        const auto value = node.value<double>();  // a whole number is a number too
-        // Keys step in float arithmetic, whose roundings may end a little
-        // past the exact limit: a millionth is allowed for them.
-        const float stored = value ? static_cast<float>(*value) : 0.0f;
-        const auto slack = [](double bound) { return 1e-6 * std::max(1.0, std::fabs(bound)); };
-        if (!value || !(node.is_floating_point() || node.is_integer()) || !std::isfinite(*value) ||
-            stored < named.low - slack(named.low) || stored > named.high + slack(named.high)) {
-            problem = "must be a number from " + Number(named.low) + " to " + Number(named.high);
-            return false;
-        }
-        params.*named.number = stored;
-        return true;
-    }
-    }
-    return false;
+bool Apply(const NamedParameter &named, const toml::node &node, SimulationParameters &params, std::string &problem) {
+    if (node.is_boolean()) return SetParameter(named, node.as_boolean()->get(), params, problem);
+    // A count is a whole number; any other number may be either.
+    const bool number = named.kind == ParameterKind::Count ? node.is_integer() : node.is_number();
+    const auto value = node.value<double>();
+    if (number && value) return SetParameter(named, *value, params, problem);
+    return SetParameter(named, std::nan(""), params, problem);  // refused, in its own words
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -207,8 +118,7 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
         return fail(0, "not a valid TOML file");
     }
 
-    P params;
-    const std::vector<Named> names = Names();
+    SimulationParameters params;
     for (auto &&[key, node] : table) {
         const std::size_t line = key.source().begin.line;
         const std::string name(key.str());
@@ -217,9 +127,7 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
                 return fail(line, std::string(kVersionName) + ": must be a version in quotes, such as \"1.0.0\"");
             continue;
         }
-        const Named *named = nullptr;
-        for (const Named &candidate : names)
-            if (name == candidate.name) named = &candidate;
+        const NamedParameter *named = FindParameter(name);
         if (!named) return fail(line, "unknown name \"" + name + "\" (known: " + KnownNames() + ")");
         std::string problem;
         if (!Apply(*named, node, params, problem)) return fail(line, name + ": " + problem);
@@ -243,14 +151,7 @@ std::string FormatPreset(const SimulationParameters &params, const std::string &
     out << "# Nimbrel preset: the tuned values, the fades and the drag angles.\n"
         << "# Names left out keep their start values.\n"
         << kVersionName << " = " << toml::value<std::string>(version) << "\n";
-    for (const Named &named : Names()) {
-        out << named.name << " = ";
-        switch (named.kind) {
-        case Kind::Flag: out << toml::value<bool>(params.*named.flag); break;
-        case Kind::Count: out << toml::value<std::int64_t>(params.particleCount); break;
-        case Kind::Number: out << ShortestFloat(params.*named.number); break;
-        }
-        out << "\n";
-    }
+    // The values' texts are TOML as they stand: true, 4000, 0.2.
+    for (const NamedParameter &named : NamedParameters()) out << named.name << " = " << ParameterText(named, params) << "\n";
     return out.str();
 }

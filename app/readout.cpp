@@ -130,7 +130,7 @@ void BuildPanel(bool interactive) {
     // The timings and the closing line, as the readout's text has them:
     // after a line for each value, the drag angles and the two fades.
     const std::vector<std::string> &lines = readout.lines;
-    for (std::size_t i = kTunedValueCount + 3; i < lines.size(); ++i) ImGui::TextUnformatted(lines[i].c_str());
+    for (std::size_t i = kReadoutValueLines; i < lines.size(); ++i) ImGui::TextUnformatted(lines[i].c_str());
     readout.itemActive = ImGui::IsAnyItemActive();
     if (interactive) SetPanelTyping(io.WantTextInput);
     readout.panelWidth = static_cast<int>(ImGui::GetWindowWidth());

@@ -1,7 +1,6 @@
 #include "app/readout_text.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -40,37 +39,6 @@ std::string Line(const char *label, const std::string &value, const std::string 
     return line;
 }
 
-// The step and the guards' bounds of the keys that move `value`.
-TunedValue Tuned(const char *label, float P::*value, const char *unit) {
-    TunedValue tuned{label, value, unit, 1.0, -180.0, 180.0};
-    for (const KeyAction &row : kKeyActions) {
-        if (row.value != value || (row.operation != KeyOperation::Add && row.operation != KeyOperation::Subtract))
-            continue;
-        tuned.step = row.step;
-        if (row.guard == KeyGuard::AtMost) tuned.high = row.bound;
-        if (row.guard == KeyGuard::AtLeast) tuned.low = row.bound;
-    }
-    return tuned;
-}
-
-std::array<TunedValue, kTunedValueCount> MakeTunedValues() {
-    return {{
-        Tuned("drift speed", &P::driftSpeed, ""),
-        Tuned("vertical spread", &P::spreadY, ""),
-        Tuned("depth spread", &P::spreadZ, ""),
-        Tuned("turbulence", &P::turbulence, ""),
-        Tuned("lifetime", &P::maxAge, " s"),
-        Tuned("damping", &P::damping, ""),
-        {"particles", nullptr, "", 2000.0, 0.0, kPoolSize},
-        Tuned("opacity", &P::constantAlpha, ""),
-        Tuned("sprite size", &P::pointSize, " px"),
-        Tuned("emitter size", &P::emitterRadius, ""),
-        Tuned("emitter position", &P::emitterX, ""),
-        Tuned("camera distance", &P::cameraDistance, ""),
-        Tuned("spin", &P::spinAngle, " deg"),
-    }};
-}
-
 }  // namespace
 
 std::string FormatStepped(double value, double step) {
@@ -80,16 +48,6 @@ std::string FormatStepped(double value, double step) {
     // A value a rounding away from zero is zero, without a sign.
     if (shown.find_first_not_of("-0.") == std::string::npos && shown[0] == '-') shown.erase(0, 1);
     return shown;
-}
-
-const TunedValue *TunedValues() {
-    // Built on first use, from the controls table.
-    static const std::array<TunedValue, kTunedValueCount> tuned = MakeTunedValues();
-    return tuned.data();
-}
-
-double ValueOf(const TunedValue &tuned, const SimulationParameters &params) {
-    return tuned.value ? static_cast<double>(params.*tuned.value) : params.particleCount;
 }
 
 std::string ValueText(const TunedValue &tuned, const SimulationParameters &params) {

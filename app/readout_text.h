@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/tuned_values.h"
 #include "sim/parameters.h"
 
 // Frame timings averaged over the last half second.
@@ -16,24 +17,7 @@ struct FrameTimings {
     double drawingMs = 0.0;     // the rest of the frame
 };
 
-// One of the 13 tuned values, as the panel shows it and its slider sets it.
-struct TunedValue {
-    const char *label;                 // "sprite size"
-    float SimulationParameters::*value;  // null for the particle count
-    const char *unit;                  // "", " s", " px", " deg"
-    double step;                       // the keys' step
-    // The slider's ends: the limits of the controls table (0 to 100,000
-    // for the count, -180 to 180 degrees for the spin, which has none).
-    // Both lie on the slider's grid of steps from `low`.
-    double low, high;
-};
-
-constexpr int kTunedValueCount = 13;
-// In the order of the controls table.
-const TunedValue *TunedValues();
-
-// The value now, the text it reads ("30 px"), and its keys ("Z +4  X -4").
-double ValueOf(const TunedValue &tuned, const SimulationParameters &params);
+// The text a value reads ("30 px"), and its keys ("Z +4  X -4").
 std::string ValueText(const TunedValue &tuned, const SimulationParameters &params);
 std::string KeysText(const TunedValue &tuned);
 
@@ -44,9 +28,12 @@ int NotchOf(const TunedValue &tuned, const SimulationParameters &params);
 // count through SetParticleCount so that the batch count follows.
 void SetNotch(const TunedValue &tuned, int notch);
 
-// One line per value, in the order of the controls table. A key whose
+// The readout's lines: one per tuned value, in the order of the controls
+// table, then kReadoutValueLines - kTunedValueCount more for the drag
+// angles and the two fades, then the timings and the closing line. A key whose
 // value has gone past its limit, so that it no longer acts, is marked
 // "stop" in place of its step.
+constexpr int kReadoutValueLines = kTunedValueCount + 3;
 std::vector<std::string> ReadoutLines(const SimulationParameters &params, const FrameTimings &timings);
 
 // A value with the decimals its step needs: 4.1000004 with a step of 0.2
