@@ -61,9 +61,17 @@ bench: build
 package: build
 	@tools/install-deps.sh dpkg-dev file lintian desktop-file-utils appstream
 	cd $(BUILD) && rm -f nimbrel_*.deb && cpack -G DEB
-	lintian --fail-on error,warning $(BUILD)/nimbrel_*.deb
+	@# The metadata's own check is the appstreamcli line below, which
+	@# allows it one thing: no public site exists yet, so it names no
+	@# homepage, which AppStream 1.0 (Debian 13) warns about. An older
+	@# validator knows no such tag and checks the file as it is.
+	lintian --fail-on error,warning $(BUILD)/nimbrel_*.deb \
+	  $$(lintian-explain-tags appstream-metadata-validation-failed >/dev/null 2>&1 && \
+	     echo --suppress-tags appstream-metadata-validation-failed)
 	desktop-file-validate data/org.nimbrel.Nimbrel.desktop
-	appstreamcli validate --no-net data/org.nimbrel.Nimbrel.metainfo.xml
+	if appstreamcli validate --no-net --override=url-homepage-missing=info data/org.nimbrel.Nimbrel.metainfo.xml \
+	  >$(BUILD)/appstream.txt 2>&1; then cat $(BUILD)/appstream.txt; \
+	else appstreamcli validate --no-net data/org.nimbrel.Nimbrel.metainfo.xml; fi
 	@echo "Package: $$(ls $(BUILD)/nimbrel_*.deb)"
 
 # The README's commands on throwaway fresh Debian 12 and 13 roots, from a
