@@ -36,8 +36,13 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     PrepareCommandLine(app, flags);
     app.add_flag("--fullscreen", command.fullscreen)->disable_flag_override();
     CLI::Option *preset = app.add_option("--preset", command.preset);
+    app.add_flag("--resume", command.resume)->disable_flag_override();
+    CLI::Option *record = app.add_option("--record", command.record);
     command.error = ParseCommandLine(app, args);
     if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";
+    if (command.error.empty() && record->count() > 0 && command.record.empty()) command.error = "--record needs a value";
+    if (command.error.empty() && command.resume && preset->count() > 0)
+        command.error = "--resume and --preset both give the start values: give one";
     if (!command.error.empty())
         command.outcome = CommandOutcome::UsageError;
     else if (flags.help)
@@ -59,6 +64,9 @@ panel of sliders to tune with the mouse; F11 fills the screen and back.
   --preset NAME|FILE
                  start from a preset: one of yours (saved from the F3
                  panel), a built-in one (plume, steam, wisp) or a file
+  --resume       start from the values the last session ended on (the
+                 smoke starts afresh)
+  --record FILE  write the session to FILE at exit, besides last-session
   --fullscreen   start in a borderless full screen (F11 switches back)
   --help         show this text
   --version      show the version
@@ -66,8 +74,11 @@ panel of sliders to tune with the mouse; F11 fills the screen and back.
 The sprite image particle3.bmp is read from the working directory, or else
 from the installed copy (share/nimbrel/ beside the program's folder). Your
 presets live in $XDG_CONFIG_HOME/nimbrel/presets/ (~/.config/... by
-default).
+default). Every session is recorded as it runs: F9 keeps it so far, and
+each exit keeps it as last-session, in $XDG_DATA_HOME/nimbrel/recordings/
+(~/.local/share/... by default); nimbrel-capture --replay renders it again.
 Exit status: 0 after the window is closed, 1 when no window or GL context
-can be had, 2 usage error or a preset that cannot be loaded.
+can be had, 2 usage error or a preset or last session that cannot be
+loaded.
 )";
 }

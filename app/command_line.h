@@ -34,6 +34,8 @@ struct ProgramCommand {
     CommandOutcome outcome = CommandOutcome::Run;
     bool fullscreen = false;  // --fullscreen: start in a borderless full screen
     std::string preset;       // --preset NAME|FILE: start from a preset
+    bool resume = false;      // --resume: start from the last session's final values
+    std::string record;       // --record FILE: the session written to FILE at exit
     std::string error;  // for UsageError
 };
 

@@ -1,5 +1,7 @@
 #include "app/key_actions.h"
 
+#include "app/outcome.h"
+#include "app/recorder.h"
 #include "app/screenshot.h"
 #include "app/window_handler.h"
 #include "platform/sdl_platform.h"
@@ -54,11 +56,17 @@ void ApplyPendingKey() {
     } else if (!acted && gInput.keyDown[kFullscreenKey]) {
         gInput.keyDown[kFullscreenKey] = false;
         SetFullscreen(!IsFullscreen());
+    } else if (!acted && gInput.keyDown[kRecordKey]) {
+        gInput.keyDown[kRecordKey] = false;
+        std::string message;
+        SaveRecordingNow(message);
+        TellOutcome(message);
     }
     // A press that waits behind the one that acted keeps the dispatch
     // coming, so that it acts at the next pass free of messages.
     gInput.keyPending = false;
     for (const KeyAction &row : kKeyActions) gInput.keyPending = gInput.keyPending || gInput.keyDown[row.key];
-    gInput.keyPending = gInput.keyPending || gInput.keyDown[kReadoutKey] || gInput.keyDown[kFullscreenKey];
+    for (const std::uint8_t key : {kReadoutKey, kFullscreenKey, kRecordKey})
+        gInput.keyPending = gInput.keyPending || gInput.keyDown[key];
 }
 

@@ -43,6 +43,8 @@ extern const std::array<KeyAction, kKeyActionCount> kKeyActions;
 // every row, so no other key changes order.
 constexpr std::uint8_t kReadoutKey = 0x72;
 constexpr std::uint8_t kFullscreenKey = 0x7A;
+// F9 keeps the session so far as a recording; walked after F11.
+constexpr std::uint8_t kRecordKey = 0x78;
 
 // Whether a press of the row's key would change its value now: false only
 // for a step whose guard fails, the value being one step past its limit.

@@ -1,6 +1,7 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
-// Its command line has --help, --version, --preset and --fullscreen.
+// Its command line has --help, --version, --preset, --resume, --record and
+// --fullscreen. Every session is recorded and kept at exit.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "app/presets.h"
 #include "app/program_frame.h"
 #include "app/readout.h"
+#include "app/recorder.h"
 #include "app/scene.h"
 #include "app/user_message.h"
 #include "app/window_handler.h"
@@ -44,6 +46,14 @@ int main(int argc, char **argv) {
         }
         gParams = preset.params;
     }
+    if (command.resume) {
+        const RecordingLoad last = ReadRecordingFile(RecordingPath(kLastSession));
+        if (!last.ok) {
+            PrintDiagnostic(last.error);
+            return 2;
+        }
+        gParams = last.recording.FinalValues();
+    }
 
     SetMessageSink(ShowSdlMessage);
     SetMillisecondClock(SdlMilliseconds);
@@ -62,8 +72,24 @@ int main(int argc, char **argv) {
     }
     InitScene();
     SetMessageFilter(ReadoutTakesMessage);  // the panel's mouse presses
+    // Recorded from the first frame.
+    int width = 0, height = 0;
+    DrawableSize(width, height);
+    StartRecorder(NIMBREL_VERSION, width, height, SdlMilliseconds);
+    SetMillisecondClock(RecordingClock);
 
     const int exitCode = RunFrameLoop(PumpSdlEvents, RenderProgramFrame);
+
+    // Every orderly exit keeps the session.
+    const auto tell = [](bool saved, const std::string &message) {
+        if (saved)
+            PrintOutputLine(message + "\n");
+        else
+            PrintDiagnostic(message);
+    };
+    std::string kept;
+    if (!command.record.empty()) tell(SaveRecording(command.record, kept), kept);
+    tell(KeepLastSession(kept), kept);
 
     ShutdownReadout();
     ShutdownGraphics();

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/outcome.h"
 #include "app/presets.h"
 #include "app/user_message.h"
 #include "platform/sdl_platform.h"
@@ -24,16 +25,11 @@ struct PresetPanel {
     char saveName[kMaxPresetNameLength + 1] = "";
     int offered = 0, refused = 0;  // characters typed into the name field in this frame, and refused
     enum class Asking { Nothing, Delete, Replace } asking = Asking::Nothing;
-    std::string outcome;
 } panel;
 
 using Asking = PresetPanel::Asking;
 
-// Shows an outcome in the panel and as one line on the standard output.
-void Tell(const std::string &outcome) {
-    panel.outcome = outcome;
-    PrintOutputLine(outcome + "\n");
-}
+void Tell(const std::string &outcome) { TellOutcome(outcome); }
 
 std::string Plural(int count, const char *one, const char *many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
@@ -110,7 +106,7 @@ bool Ask(const std::string &question, const char *yesLabel, bool &yes, ControlRe
 
 }  // namespace
 
-const std::string &PresetPanelOutcome() { return panel.outcome; }
+const std::string &PresetPanelOutcome() { return LatestOutcome(); }
 
 // The presets: the list, Load, Delete (the user's own, once confirmed),
 // and Save as under a typed name (over an existing one once confirmed).
@@ -168,7 +164,7 @@ void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember
     const bool full = after == kMaxPresetNameLength &&
                       static_cast<int>(after) - static_cast<int>(before) < panel.offered - panel.refused;
     if (panel.refused > 0 || full)
-        panel.outcome = std::string(full ? "the name is full: " : "not taken: ") + kPresetNameRule;
+        ShowOutcome(std::string(full ? "the name is full: " : "not taken: ") + kPresetNameRule);
     ImGui::SameLine();
     const bool save = ImGui::Button("Save") || entered;
     remember("Save");
@@ -187,6 +183,6 @@ void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember
     }
     const float wrap = labelWidth + fieldWidth + 120.0f;
     if (!panel.passedOver.empty()) Wrapped(panel.passedOver, wrap);
-    if (!panel.outcome.empty()) Wrapped(panel.outcome, wrap);
+    if (!LatestOutcome().empty()) Wrapped(LatestOutcome(), wrap);
 }
 

@@ -55,7 +55,7 @@ bool HandleWindowMessage(const WindowMessage &message) {
     case MessageKind::KeyRepeat:
         // A repeat of a key whose press still waits merges into it.
         if (message.param < gInput.keyDown.size() && message.param != kReadoutKey &&
-            message.param != kFullscreenKey) {
+            message.param != kFullscreenKey && message.param != kRecordKey) {
             gInput.keyDown[message.param] = true;
             gInput.keyPending = true;
         }

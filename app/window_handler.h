@@ -26,8 +26,8 @@ extern InputState gInput;
 // Returns whether the message needs a frame of its own before a key acts:
 // true for a fresh key-down, a mouse or window message; false for what
 // only adds to what waits (an auto-repeat, which merges into its key's
-// waiting press or presses again, a key-up, typed text). F3's and F11's
-// auto-repeats are ignored: they switch once a press.
+// waiting press or presses again, a key-up, typed text). F3's, F11's and
+// F9's auto-repeats are ignored: they act once a press.
 bool HandleWindowMessage(const WindowMessage &message);
 
 // What a filter did with a message.

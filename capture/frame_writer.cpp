@@ -72,7 +72,9 @@ bool FrameWriter::Write(const CapturedFrame &frame, std::string &error) {
     if (frame.png && !WritePng(PngName(outDir_, frame.number), frame.rgb.data(), width_, height_,
                                kPngLevel, error, Durability::Unsynced))
         return false;
-    return !video_ || video_->WriteFrame(frame.rgb.data(), error);
+    for (int copy = 0; video_ && copy < frame.videoCopies; ++copy)
+        if (!video_->WriteFrame(frame.rgb.data(), error)) return false;
+    return true;
 }
 
 void FrameWriter::Run() {

@@ -14,6 +14,7 @@ class VideoPipe;
 struct CapturedFrame {
     int number = 0;     // 1 for the first frame of the capture
     bool png = false;   // kept as a PNG file
+    int videoCopies = 1;  // how many of the video's frames show it (0 or more)
     std::vector<unsigned char> rgb;  // width x height, rows top-down
 };
 

@@ -17,9 +17,12 @@
 #include "app/presets.h"
 #include "app/program_frame.h"
 #include "app/readout.h"
+#include "app/recorder.h"
+#include "app/recording.h"
 #include "app/scene.h"
 #include "app/user_message.h"
 #include "app/window_handler.h"
+#include "capture/frame_plan.h"
 #include "capture/frame_writer.h"
 #include "capture/options.h"
 #include "capture/progress.h"
@@ -30,6 +33,7 @@
 #include "render/graphics.h"
 #include "render/read_back.h"
 #include "sim/clock.h"
+#include "sim/particles.h"
 
 namespace {
 
@@ -64,23 +68,14 @@ bool PrepareOutDir(const std::string &dir, bool &made, std::string &error) {
     return true;
 }
 
-// The presses for this frame, as the program takes them: a key-down
-// message, then a dispatch with nothing waiting. Each acts on its own, in
-// the order given.
-void PressKeys(const std::vector<ScriptedPress> &presses, std::size_t &next, int frame) {
-    for (; next < presses.size() && presses[next].frame == frame; ++next) {
-        HandleWindowMessage({MessageKind::KeyDown, static_cast<std::uint32_t>(presses[next].keyCode)});
-        ApplyPendingKey();
-    }
-}
-
-std::string WhatWasWritten(const CaptureOptions &options) {
+std::string WhatWasWritten(const CaptureOptions &options, const FramePlan &plan) {
     std::string what;
     if (!options.outDir.empty()) {
-        const int first = options.every, last = options.frames / options.every * options.every;
-        what = std::to_string(options.frames / options.every) + " PNG files " +
-               FrameWriter::PngName(options.outDir, first) +
-               (last != first ? " to " + FrameWriter::PngName(options.outDir, last) : "");
+        const std::vector<int> numbers = plan.PngNumbers(options.every);
+        what = std::to_string(numbers.size()) + " PNG files";
+        if (!numbers.empty())
+            what += " " + FrameWriter::PngName(options.outDir, numbers.front()) +
+                    (numbers.size() > 1 ? " to " + FrameWriter::PngName(options.outDir, numbers.back()) : "");
     }
     if (!options.videoPath.empty()) what += (what.empty() ? "" : " and ") + std::string("the video ") + options.videoPath;
     return what;
@@ -162,9 +157,21 @@ int main(int argc, char **argv) {
         if (!preset.ok) return Fail(preset.error, 2);
         gParams = preset.params;
     }
+    RecordingLoad recording;
+    if (!options.replay.empty()) {
+        recording = ReadRecordingFile(RecordingPath(options.replay));
+        if (!recording.ok) return Fail(recording.error, 2);
+    }
+    // The frames to draw: the capture's own, or the recording's.
+    FramePlan plan(options, recording.ok ? &recording.recording : nullptr, &virtualNow);
+    if (plan.Total() > kMaxFrames)
+        return Fail("--replay: " + std::to_string(plan.Total()) + " frames, more than the " +
+                        std::to_string(kMaxFrames) + " a capture may hold: give --from and --to",
+                    2);
 
     // Nothing is made on disk until drawing works.
     std::string error;
+    plan.Start();  // the recording's start values, before the pool is filled
     if (!SetUpDrawing(error)) return Fail(error, 1);
     const bool pngFiles = !options.outDir.empty();
     bool made = false;
@@ -189,17 +196,22 @@ int main(int argc, char **argv) {
     bool written = true;
     {
         FrameWriter writer(options.outDir, video.get(), kSize, kSize);
-        Progress progress(options.frames, stderr, isatty(STDERR_FILENO) != 0);
-        std::size_t nextPress = 0;
-        for (int k = 1; k <= options.frames && written && !Stopped(); ++k) {
-            virtualNow = static_cast<std::uint32_t>(static_cast<std::uint64_t>(k) * 1000u /
-                                                    static_cast<std::uint64_t>(options.fps));
-            PressKeys(options.presses, nextPress, k);
+        const int total = plan.Total();
+        Progress progress(total, stderr, isatty(STDERR_FILENO) != 0);
+        for (int k = 1; k <= total && written && !Stopped(); ++k) {
+            const PlannedFrame step = plan.Prepare(k);
+            if (step.beyondPart) break;
+            if (!step.drawn) {  // before the part: the smoke steps, unseen
+                UpdateParticles();
+                progress.Update(k);
+                continue;
+            }
             DrawProgramFrame();
             CapturedFrame frame = writer.NextFrame();
-            frame.number = k;
-            frame.png = pngFiles && k % options.every == 0;
-            if (frame.png || video) {
+            frame.number = step.number;
+            frame.png = pngFiles && step.number % options.every == 0;
+            frame.videoCopies = video ? step.videoCopies : 0;
+            if (frame.png || frame.videoCopies > 0) {
                 if (!ReadBackRgb(kSize, kSize, frame.rgb.data())) {
                     error = "cannot read the frame back from the GL";
                     written = false;
@@ -214,8 +226,8 @@ int main(int argc, char **argv) {
             // the timings would read the queue, not the drawing. (A fence
             // keeping one frame in flight was measured too: slower here.)
             glFinish();
-            drawn = k;
-            progress.Update(drawn);
+            ++drawn;
+            progress.Update(k);
         }
         written = writer.Drain() && written;
         progress.Finish();
@@ -233,8 +245,9 @@ int main(int argc, char **argv) {
     }
     if (video && !video->Finish(error, Stopped))
         return Stopped() ? StoppedBySignal(drawn, true) : Fail(error, 1);
-    PrintOutputLine("nimbrel-capture: " + std::to_string(options.frames) + " frames at " +
-                    std::to_string(options.fps) + " fps (" + std::to_string(kSize) + " x " + std::to_string(kSize) +
-                    "): wrote " + WhatWasWritten(options) + "\n");
+    PrintOutputLine("nimbrel-capture: " + std::to_string(drawn) + " frames " +
+                    (options.exact ? std::string("as played live") : "at " + std::to_string(options.fps) + " fps") +
+                    " (" + std::to_string(kSize) + " x " + std::to_string(kSize) + "): wrote " +
+                    WhatWasWritten(options, plan) + "\n");
     return 0;
 }

@@ -79,6 +79,20 @@ bool ReadScriptFile(const std::string &path, std::string &script, std::string &e
     return false;
 }
 
+// A time in seconds, 0 or more, in the project's words.
+CLI::Validator Seconds() {
+    return CLI::Validator(
+        [](std::string &text) -> std::string {
+            double value = 0.0;
+            const char *end = text.data() + text.size();
+            const auto [stop, problem] = std::from_chars(text.data(), end, value);
+            if (text.empty() || stop != end || problem != std::errc() || !(value >= 0.0) || value > 1e9)
+                return "\"" + text + "\" is not a time in seconds, 0 or more";
+            return "";
+        },
+        "");
+}
+
 }  // namespace
 
 bool ParseKeyScript(const std::string &script, int frames, std::vector<ScriptedPress> &presses,
@@ -117,31 +131,41 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     StandardFlags flags;
     PrepareCommandLine(app, flags);
     std::string keys;
-    app.add_option("--frames", options.frames)->transform(WholeNumber(1, kMaxFrames));
+    CLI::Option *framesOption = app.add_option("--frames", options.frames)->transform(WholeNumber(1, kMaxFrames));
     app.add_option("--fps", options.fps)->transform(WholeNumber(1, kMaxFps));
     app.add_option("--every", options.every)->transform(WholeNumber(1, kMaxFrames));
     CLI::Option *keysOption = app.add_option("--keys", keys);
     CLI::Option *outOption = app.add_option("--out", options.outDir);
     CLI::Option *videoOption = app.add_option("--video", options.videoPath);
     CLI::Option *presetOption = app.add_option("--preset", options.preset);
+    CLI::Option *replayOption = app.add_option("--replay", options.replay);
+    CLI::Option *exactOption = app.add_flag("--exact", options.exact)->disable_flag_override();
+    CLI::Option *fromOption = app.add_option("--from", options.from)->transform(Seconds());
+    CLI::Option *toOption = app.add_option("--to", options.to)->transform(Seconds());
     const std::string problem = ParseCommandLine(app, args);
     if (!problem.empty()) return fail(problem);
     if (flags.help || flags.version) {
         result.outcome = flags.help ? ParseOutcome::Help : ParseOutcome::Version;
         return result;
     }
-    for (CLI::Option *text : {outOption, videoOption, presetOption})
-        if (text->count() > 0 && (text == outOption ? options.outDir : text == videoOption ? options.videoPath
-                                                                                          : options.preset)
-                                     .empty())
-            return fail(text->get_name() + " needs a value");
+    for (CLI::Option *text : {outOption, videoOption, presetOption, replayOption})
+        if (text->count() > 0 && text->as<std::string>().empty()) return fail(text->get_name() + " needs a value");
+    // A recording carries its own frames, keys and values.
+    const bool replay = replayOption->count() > 0;
+    for (CLI::Option *own : {keysOption, presetOption, framesOption})
+        if (replay && own->count() > 0)
+            return fail(own->get_name() + " cannot go with --replay: the recording has its own");
+    for (CLI::Option *part : {exactOption, fromOption, toOption})
+        if (!replay && part->count() > 0) return fail(part->get_name() + " goes with --replay");
+    if (toOption->count() > 0 && options.to <= options.from)
+        return fail("--to: must come after --from");
 
     const bool haveKeys = keysOption->count() > 0;
 
     if (options.outDir.empty() && options.videoPath.empty())
         return fail("nothing to write: give --out DIR, --video FILE or both");
     // Without PNG files --every means nothing.
-    if (!options.outDir.empty() && options.every > options.frames)
+    if (!replay && !options.outDir.empty() && options.every > options.frames)
         return fail("--every: " + std::to_string(options.every) + " is more than the " +
                     std::to_string(options.frames) + " frames of the capture");
     if (haveKeys) {
@@ -182,6 +206,19 @@ installed copy.
   --video FILE   pipe the frames to ffmpeg at the capture's rate, in the
                  format of the name's extension (H.264 in MP4 for .mp4;
                  .mkv, .mov, .avi and .gif work too)
+  --replay NAME|FILE
+                 render a recorded session again: one in the recordings
+                 folder by name (last-session, or one kept with F9) or a
+                 file (a path with a '/'). Its values, changes and
+                 screenshots come from it; --frames, --keys and --preset
+                 cannot go with it. By default it plays smoothly at --fps,
+                 each change at the first frame that reaches its time
+  --exact        with --replay: the live frames themselves, with the
+                 session's own clock, bit for bit; the video shows at each
+                 tick the latest live frame
+  --from S, --to S
+                 with --replay: only the part between S and S seconds of
+                 the session (the smoke still steps from the start)
   --help         show this text
   --version      show the version
 
@@ -189,6 +226,9 @@ It draws off screen through EGL, with or without a display. Exit status:
 0 done, 1 failure while running (output folder, disk, ffmpeg, GL), 2 usage
 error, 128 + N stopped by signal N (nothing of the video is left).
 
-Example: nimbrel-capture --frames 300 --keys 60:Z,120:C,180:F7 --video tour.mp4
+Window resizes and full screen during a recorded session do not change
+the replay's size. Examples:
+  nimbrel-capture --frames 300 --keys 60:Z,120:C,180:F7 --video tour.mp4
+  nimbrel-capture --replay last-session --video session.mp4
 )";
 }

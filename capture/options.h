@@ -19,6 +19,12 @@ struct CaptureOptions {
     std::string outDir;                  // empty: no PNG files
     std::string videoPath;               // empty: no video
     std::string preset;                  // a preset's name or file; empty: none
+    // A recording to render again (its name or file); empty: none. Its
+    // frames, keys and values come from it.
+    std::string replay;
+    bool exact = false;       // the live frames and clock, not --fps's
+    double from = 0.0;        // the part, in seconds of the session
+    double to = -1.0;         // negative: to the end
 };
 
 constexpr int kMaxFrames = 999999;  // six digits in the frame file names

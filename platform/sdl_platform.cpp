@@ -2,10 +2,27 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
 namespace {
+
+// SIGHUP (the terminal gone) ends the program as a close does; SDL itself
+// turns SIGTERM and SIGINT into a quit event.
+volatile std::sig_atomic_t hangUp = 0;
+void OnHangUp(int) { hangUp = 1; }
+
+void CatchHangUp() {
+    struct sigaction current {};
+    sigaction(SIGHUP, nullptr, &current);
+    if (current.sa_handler == SIG_IGN) return;  // nohup: it stays ignored
+    struct sigaction action {};
+    action.sa_handler = OnHangUp;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGHUP, &action, nullptr);
+}
 
 SDL_Window *window = nullptr;
 SDL_GLContext context = nullptr;
@@ -176,6 +193,7 @@ bool OpenMainWindow(WindowMode mode, bool startFullscreen) {
         SDL_Quit();
         return false;
     }
+    CatchHangUp();
     if (startFullscreen) SetFullscreen(true);
     return true;
 }
@@ -223,6 +241,7 @@ void PumpSdlEvents(MessageQueue &queue) {
     // events, even when the queue is full.
     SDL_PumpEvents();
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) == 1) queue.PostEvent({MessageKind::Quit, 0});
+    if (hangUp) queue.PostEvent({MessageKind::Quit, 0});
     while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
         if (event.type == SDL_TEXTINPUT) {
             // One message a character: printable ASCII as itself, any other

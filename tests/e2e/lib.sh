@@ -8,6 +8,8 @@ CLOSE_TOOL=${CLOSE_TOOL:?path to x11_close_window}
 SPRITE=${SPRITE:-}
 
 workdir=$(mktemp -d)
+# The program's own files (presets, recordings) stay in the scratch folder.
+export XDG_CONFIG_HOME="$workdir/config" XDG_DATA_HOME="$workdir/data"
 nimbrel_pid=""
 cleanup() {
   [ -n "$nimbrel_pid" ] && kill -KILL "$nimbrel_pid" 2>/dev/null || true

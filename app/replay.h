@@ -1,0 +1,48 @@
+// Replaying a recording (app/recording.h) into the program's state, for
+// the capture and for tests: the start values and panel, then before each
+// frame its changes, and for an exact replay the clock readings it took.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "app/recording.h"
+
+class Replay {
+public:
+    // Keeps a reference: the recording outlives the replay.
+    explicit Replay(const Recording &recording);
+    ~Replay();
+
+    // gParams and the panel as the session began; the pool is then filled
+    // by the caller, as at start-up.
+    void Start();
+
+    // Exact: before live frame `frame` (from 0), its changes are applied
+    // and the millisecond clock reads, in turn, the readings it took.
+    void BeginExactFrame(std::size_t frame);
+    // Whether a screenshot was taken of that frame.
+    bool ScreenshotIn(std::size_t frame) const;
+
+    // Smooth: applies, in order, the changes of every frame whose time in
+    // the session has reached `sessionMs`. True when a screenshot was
+    // among them.
+    bool ApplyUpTo(std::uint32_t sessionMs);
+
+    std::size_t FrameCount() const { return recording_.FrameCount(); }
+    // Milliseconds from the first reading to the frame's last one.
+    std::uint32_t FrameTime(std::size_t frame) const { return times_[frame]; }
+    std::uint32_t Duration() const { return times_.empty() ? 0 : times_.back(); }
+
+private:
+    // Applies the changes of frames before `frame`; true when one was a
+    // screenshot.
+    bool ApplyBefore(std::size_t frame);
+
+    const Recording &recording_;
+    std::vector<std::uint32_t> times_;
+    std::vector<bool> shots_;                // a screenshot of each frame
+    std::vector<std::size_t> firstReading_;  // each frame's first reading's index
+    std::size_t nextChange_ = 0, nextFrame_ = 0;
+};

@@ -1,0 +1,48 @@
+// What a capture draws, frame by frame: its own frames at --fps with the
+// key script's presses, or a recording's, played smoothly at --fps or
+// exactly as they were drawn live, within --from and --to.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "app/recording.h"
+#include "app/replay.h"
+#include "capture/options.h"
+
+struct PlannedFrame {
+    bool drawn = true;        // false: the smoke steps, unseen
+    bool beyondPart = false;  // past --to: the capture ends
+    int number = 0;           // its number, for its PNG file
+    int videoCopies = 1;      // how many of the video's frames show it
+};
+
+class FramePlan {
+public:
+    // `virtualNow` is the capture's clock, which the plan sets before each
+    // frame of its own and of a smooth replay.
+    FramePlan(const CaptureOptions &options, const Recording *recording, std::uint32_t *virtualNow);
+
+    int Total() const { return total_; }
+    // A recording's start values and panel, before the pool is filled.
+    void Start();
+    // Sets the clock, the values and the presses for frame `k` (from 1),
+    // and says what becomes of it.
+    PlannedFrame Prepare(int k);
+    // The numbers of the PNG files the capture writes.
+    std::vector<int> PngNumbers(int every) const;
+
+private:
+    std::uint32_t ClockOf(int k) const;  // the capture's clock before frame k
+    std::uint32_t TimeOf(int k) const;   // frame k's time in the session or capture
+    bool InPart(std::uint32_t ms) const;
+    bool Png(int number) const;
+
+    const CaptureOptions &options_;
+    std::uint32_t *const virtualNow_;
+    std::unique_ptr<Replay> replay_;
+    int total_ = 0;
+    std::size_t nextPress_ = 0;
+    std::vector<int> videoCopies_;  // an exact replay's, each live frame's
+};
