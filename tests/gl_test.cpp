@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <unistd.h>
@@ -17,10 +18,14 @@
 #include "app/key_actions.h"
 #include "app/panel_presets.h"
 #include "app/preset_file.h"
+#include "app/presets.h"
 #include "app/program_frame.h"
 #include "app/screenshot.h"
 #include "app/window_handler.h"
 #include "app/readout.h"
+#include "app/recorder.h"
+#include "app/recording.h"
+#include "app/replay.h"
 #include "app/user_message.h"
 #include "platform/sdl_platform.h"
 #include "app/scene.h"
@@ -719,6 +724,119 @@ TEST_F(PanelTypingTest, TheNameFieldSaysWhatItRefuses) {
     Type(more, std::string(70, 'a'));
     Run();
     EXPECT_EQ(PresetPanelOutcome(), "the name is full: a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+}
+
+// A clock that ticks irregularly, as a busy machine's frames do.
+std::uint32_t irregularNow = 1000;
+int irregularCalls = 0;
+std::uint32_t IrregularClock() {
+    static const std::uint32_t steps[] = {16, 41, 3, 28, 0, 90, 17};
+    irregularNow += steps[irregularCalls++ % 7];
+    return irregularNow;
+}
+
+// What each frame showed: the pool, the picture (while the panel is
+// hidden), and whether it was saved as a screenshot.
+struct Seen {
+    std::size_t pool, pixels;
+    bool shot;
+};
+std::vector<Seen> seen;
+int shotsWritten = 0;
+bool CountShot(const char *, int, int) { return ++shotsWritten > 0; }
+
+void SeeFrame() {
+    const int shotsBefore = shotsWritten;
+    DrawProgramFrame();
+    const std::string_view pool(reinterpret_cast<const char *>(gParticles.data()), sizeof gParticles);
+    std::size_t pixels = 0;
+    if (!gReadoutShown) {
+        std::string rgb(3u * kDrawableSize * kDrawableSize, '\0');
+        ReadBackRgb(kDrawableSize, kDrawableSize, reinterpret_cast<unsigned char *>(&rgb[0]));
+        pixels = std::hash<std::string>()(rgb);
+    }
+    seen.push_back({std::hash<std::string_view>()(pool), pixels, shotsWritten > shotsBefore});
+    CurrentGraphicsPlatform().swapBuffers();
+}
+
+// Clicks at the middle of a control the panel drew (or its right end),
+// from pass `pass` on: returns the next free pass.
+int ClickControl(int pass, const char *label, bool rightEnd = false) {
+    int rect[4];
+    EXPECT_TRUE(ReadoutControlRect(label, rect)) << label;
+    const std::uint32_t at = PackLowHigh(rightEnd ? rect[0] + rect[2] - 2 : rect[0] + rect[2] / 2, rect[1] + rect[3] / 2);
+    script.push_back({pass, {MessageKind::MouseMove, at}});
+    script.push_back({pass + 1, {MessageKind::LeftButtonDown, at}});
+    script.push_back({pass + 2, {MessageKind::LeftButtonUp, at}});
+    return pass + 3;
+}
+
+// A live session through the real frame loop, with an irregular clock: a
+// key tap, Tab, a drag, the panel shown with a slider moved and a preset
+// loaded, then hidden. Recorded, written as text and read back, then
+// replayed exactly: frame for frame the same pool, the same pictures while
+// the panel is hidden, the screenshot at the same frame.
+TEST_F(PanelTypingTest, ASessionReplaysExactlyFrameByFrame) {
+    DrawAndSwap();  // the panel laid out, its controls where a click finds them
+    Tap(2, 'Z');
+    Tap(4, 0x09);  // Tab
+    Tap(6, kReadoutKey);
+    int pass = ClickControl(9, "sprite size", true);
+    pass = ClickControl(pass, "preset plume");
+    pass = ClickControl(pass, "Load");
+    Tap(pass + 1, kReadoutKey);
+    script.push_back({pass + 4, {MessageKind::LeftButtonDown, PackLowHigh(600, 600)}});
+    script.push_back({pass + 5, {MessageKind::MouseMove, PackLowHigh(630, 590)}});
+    script.push_back({pass + 6, {MessageKind::LeftButtonUp, PackLowHigh(630, 590)}});
+    Tap(pass + 8, 'X');
+    gReadoutShown = false;
+    SetScreenshotWriter(CountShot);
+    shotsWritten = 0;
+    seen.clear();
+    ResetSimulation();
+    FillParticlePool();
+    irregularCalls = 0;
+    StartRecorder("test", kDrawableSize, kDrawableSize, IrregularClock);
+    SetMillisecondClock(RecordingClock);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunFrameLoop(ScriptedPump, SeeFrame), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "loaded preset \"plume\"\n");
+    const SimulationParameters liveEnd = gParams;
+    const std::vector<Seen> live = seen;
+    const RecordingLoad load = ParseRecording(FormatRecording(RecordedSession()), "session");
+    StopRecorder();
+    ASSERT_TRUE(load.ok) << load.error;
+    const Recording &recording = load.recording;
+    ASSERT_EQ(recording.FrameCount(), live.size());
+    EXPECT_TRUE(recording.FinalValues() == liveEnd);
+
+    seen.clear();
+    ResetSimulation();
+    {
+        Replay replay(recording);
+        replay.Start();
+        FillParticlePool();
+        for (std::size_t frame = 0; frame < replay.FrameCount(); ++frame) {
+            replay.BeginExactFrame(frame);
+            if (replay.ScreenshotIn(frame)) RequestScreenshot();
+            SeeFrame();
+        }
+    }
+    SetMillisecondClock(nullptr);
+    SetScreenshotWriter(nullptr);
+    ASSERT_EQ(seen.size(), live.size());
+    int pictures = 0, shots = 0;
+    for (std::size_t frame = 0; frame < live.size(); ++frame) {
+        EXPECT_EQ(seen[frame].pool, live[frame].pool) << "frame " << frame;
+        EXPECT_EQ(seen[frame].pixels, live[frame].pixels) << "frame " << frame;
+        EXPECT_EQ(seen[frame].shot, live[frame].shot) << "frame " << frame;
+        pictures += live[frame].pixels != 0;
+        shots += live[frame].shot;
+    }
+    EXPECT_GT(pictures, 10);
+    EXPECT_EQ(shots, 1);
+    EXPECT_EQ(liveEnd.pointSize, LoadPreset("plume", ProgramFolder()).params.pointSize - 4.0f) << "plume's, then X";
+    EXPECT_EQ(liveEnd.yawAngle, -30.0f);
 }
 
 }  // namespace

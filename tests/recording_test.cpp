@@ -1,0 +1,104 @@
+// The recording's text format: what is written reads back the same, and
+// every bad file gets one message naming its line, and nothing.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/parameter_names.h"
+#include "app/recording.h"
+
+namespace {
+
+Recording Sample() {
+    Recording r;
+    r.writtenBy = "1.0.0";
+    r.width = 800;
+    r.height = 640;
+    r.start.pointSize = 42.0f;
+    r.panelAtStart = true;
+    r.firstReading = 4294967000u;  // the clock wraps during the session
+    r.readings = {4294967000u, 4294967016u, 4294967290u, 10u, 27u, 44u};
+    r.readingsInFrame = {2, 1, 0, 1, 1, 1};
+    const auto index = [](const char *name) {
+        return static_cast<std::uint8_t>(FindParameter(name) - NamedParameters().data());
+    };
+    r.changes = {{1, index("sprite_size"), 46.0}, {1, RecordedChange::kPanel, 0.0},
+                 {3, index("particles"), 6000.0}, {3, index("fade_in"), 1.0},
+                 {3, RecordedChange::kScreenshot, 0.0}, {5, index("yaw"), -0.1f}};
+    return r;
+}
+
+TEST(RecordingTest, TextReadsBackAsTheSameSession) {
+    const Recording sample = Sample();
+    const std::string text = FormatRecording(sample);
+    const RecordingLoad load = ParseRecording(text, "s.rec");
+    ASSERT_TRUE(load.ok) << load.error << "\n" << text;
+    const Recording &r = load.recording;
+    EXPECT_EQ(r.writtenBy, "1.0.0");
+    EXPECT_EQ(r.width, 800);
+    EXPECT_EQ(r.height, 640);
+    EXPECT_TRUE(r.start == sample.start);
+    EXPECT_TRUE(r.panelAtStart);
+    EXPECT_EQ(r.readings, sample.readings);
+    EXPECT_EQ(r.readingsInFrame, sample.readingsInFrame);
+    ASSERT_EQ(r.changes.size(), sample.changes.size());
+    for (std::size_t i = 0; i < r.changes.size(); ++i) {
+        EXPECT_EQ(r.changes[i].frame, sample.changes[i].frame) << i;
+        EXPECT_EQ(r.changes[i].what, sample.changes[i].what) << i;
+        EXPECT_EQ(r.changes[i].value, sample.changes[i].value) << i;
+    }
+    EXPECT_EQ(FormatRecording(r), text);
+    EXPECT_EQ(r.FrameTimes(), (std::vector<std::uint32_t>{16, 290, 290, 306, 323, 340}));
+    bool panel = true;
+    const SimulationParameters last = r.FinalValues(&panel);
+    EXPECT_FALSE(panel);
+    EXPECT_EQ(last.pointSize, 46.0f);
+    EXPECT_EQ(last.particleCount, 6000);
+    EXPECT_EQ(last.batchCount, 6);
+    EXPECT_EQ(last.yawAngle, -0.1f);
+}
+
+TEST(RecordingTest, BadRecordingsGetOneMessageAndNothing) {
+    const std::string head = "nimbrel-recording 1\nwritten-by 1.0.0\ndrawable 800x800\nstart panel=off\nclock 5\n";
+    const struct {
+        std::string text;
+        const char *message;
+    } table[] = {
+        {"", "bad.rec: empty: not a Nimbrel recording"},
+        {"# only a comment\n", "bad.rec: empty"},
+        {"nimbrel = '1.0.0'\n", "bad.rec: line 1: not a Nimbrel recording"},
+        {"nimbrel-recording 2\n", "bad.rec: line 1: a recording of format 2; this program reads format 1"},
+        {"nimbrel-recording 1\nrun: 16\n", "bad.rec: line 2: frames before the header"},
+        {head + "run: 16 x\n", "bad.rec: line 6: \"x\": clock steps are whole milliseconds"},
+        {head + "run: 16+\n", "bad.rec: line 6: \"16+\": clock steps"},
+        {head + "run: 4294967296\n", "bad.rec: line 6: \"4294967296\": clock steps"},
+        {head + "frame: 16 sprite_size=250.0\n", "bad.rec: line 6: sprite_size: must be a number from 0 to 204"},
+        {head + "frame: 16 particles=5000\n", "bad.rec: line 6: particles: must be a whole multiple of 2000"},
+        {head + "frame: 16 speed=3\n", "bad.rec: line 6: unknown name \"speed\""},
+        {head + "frame: 16 fade_in=1\n", "bad.rec: line 6: fade_in: must be true or false"},
+        {head + "frame: 16 panel=maybe\n", "bad.rec: line 6: panel: must be on or off"},
+        {head + "frame: 16 lifetime=nan\n", "bad.rec: line 6: lifetime: must be a number"},
+        {head + "frame: 16 zoom\n", "bad.rec: line 6: \"zoom\" is not NAME=VALUE"},
+        {head + "run: 1\ndrawable 10x10\n", "bad.rec: line 7: \"drawable\" after the frames began"},
+        {"nimbrel-recording 1\ndrawable 0x800\n", "bad.rec: line 2: drawable: must be WIDTHxHEIGHT"},
+        {"nimbrel-recording 1\nstart yaw=1e9\n", "bad.rec: line 2: yaw: must be a number from -1e+06 to 1e+06"},
+        {"nimbrel-recording 1\nwritten-by 1\n", "bad.rec: the header is incomplete"},
+        {head + "run: 1 # caf\xC3\xA9\n", "bad.rec: line 6: only printable ASCII text is allowed"},
+        {std::string(kMaxRecordingBytes + 1, '#'), "bad.rec: larger than 32 MiB"},
+    };
+    for (const auto &row : table) {
+        SCOPED_TRACE(row.text.substr(0, 200));
+        const RecordingLoad load = ParseRecording(row.text, "bad.rec");
+        EXPECT_FALSE(load.ok);
+        EXPECT_EQ(load.error.rfind(row.message, 0), 0u) << load.error;
+        EXPECT_EQ(load.error.find('\n'), std::string::npos) << "one line";
+        EXPECT_EQ(load.recording.FrameCount(), 0u);
+    }
+    // A person's cut: a header and a few frames, values edited, is fine.
+    const RecordingLoad cut = ParseRecording(head + "run: 0+16 17\r\nframe: 16 opacity=0.7 shot\n\n", "cut.rec");
+    ASSERT_TRUE(cut.ok) << cut.error;
+    EXPECT_EQ(cut.recording.FrameCount(), 3u);
+    EXPECT_EQ(cut.recording.FinalValues().constantAlpha, 0.7f);
+}
+
+}  // namespace
