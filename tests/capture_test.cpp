@@ -3,10 +3,13 @@
 // read back; and the key script's rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <png.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -139,11 +142,47 @@ TEST_F(CaptureTest, VideoReadsBackWithItsSizeRateAndFrames) {
     EXPECT_EQ(ReadFile(dir_.File("probe.txt")), "h264,800,800,24/1,12\n");
 }
 
+// A smooth replay of a recorded session: as long as the session at --fps,
+// the same bytes every run, and its last frame on the session's last
+// values (here no particles at all: black), however the session's frames
+// fell against the capture's.
+TEST_F(CaptureTest, SmoothReplayIsRepeatableAndEndsOnTheLastValues) {
+    std::string recording = "nimbrel-recording 1\nwritten-by 1.0.0\ndrawable 800x800\nstart sprite_size=38.0 panel=off\n"
+                            "clock 500\nrun: 0+16";
+    for (int i = 0; i < 40; ++i) recording += i % 3 ? " 23" : " 41";  // 1,188 ms with the first
+    recording += "\nframe: 7 fade_in=true shot\n";
+    for (int i = 0; i < 20; ++i) recording += "run: 19 33 8\n";  // 1,200 ms more
+    recording += "frame: 12 particles=0\n";  // 2,407 ms after the first reading: 72 frames at 30 fps
+    { std::ofstream(dir_.File("s.rec")) << recording; }
+    for (const char *out : {"a", "b"}) {
+        const ToolRun run = Capture(dir_, std::string("--replay ./s.rec --fps 30 --out ") + out);
+        ASSERT_EQ(run.code, 0) << run.err;
+        EXPECT_NE(run.out.find("72 frames at 30 fps"), std::string::npos) << run.out;
+    }
+    const auto name = [](int frame) {
+        char text[32];
+        std::snprintf(text, sizeof text, "/frame%06d.png", frame);
+        return std::string(text);
+    };
+    for (int frame = 1; frame <= 72; ++frame) {
+        ASSERT_EQ(ReadFile(dir_.File("a" + name(frame))), ReadFile(dir_.File("b" + name(frame)))) << frame;
+    }
+    int width = 0, height = 0;
+    const std::vector<unsigned char> last = ReadPng(dir_.File("a/frame000072.png"), width, height);
+    ASSERT_FALSE(last.empty());
+    EXPECT_EQ(*std::max_element(last.begin(), last.end()), 0) << "the last frame still shows particles";
+    const std::vector<unsigned char> before = ReadPng(dir_.File("a/frame000071.png"), width, height);
+    EXPECT_GT(*std::max_element(before.begin(), before.end()), 0);
+    // The screenshot taken live is taken again.
+    EXPECT_EQ(ReadFile(dir_.File("screenshot0.ppm")).size(), 1920040u);
+}
+
 struct BadInput {
     const char *args;
     const char *shell;   // set-up and environment before the command
     int code;
     const char *message;  // part of the one line on the standard error
+    int lines = 0;  // lines on the standard error: 0 for one, and the pointer to --help after a usage error
 };
 
 // Every bad input: one clear message, its exit code, and nothing left
@@ -168,6 +207,12 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out o --keys @missing.keys", "", 2, "--keys: missing.keys: cannot read it: No such file"},
         {"--out o --keys @fifo.keys", "mkfifo fifo.keys &&", 2, "--keys: fifo.keys: is not a regular file"},
         {"--out o --version=0", "", 2, "--version takes no value"},
+        {"--out o --replay ./s.rec --keys 1:Q", "", 2, "--keys cannot go with --replay: the recording has its own"},
+        {"--out o --exact", "", 2, "--exact goes with --replay"},
+        {"--out o --replay ./s.rec --from 2 --to 1", "", 2, "--to: must come after --from"},
+        {"--out o --replay ./missing.rec", "", 2, "./missing.rec: cannot read it: No such file", 1},
+        {"--out o --replay ./bad.rec", "printf 'nimbrel-recording 9\\n' > bad.rec &&", 2,
+         "./bad.rec: line 1: a recording of format 9; this program reads format 1", 1},
         {"--out o --keys @bad.keys", "printf '1:Q # ok\\n2:A,\\n 3:?\\n' > bad.keys &&", 2,
          "--keys: line 3: \"3:?\": unknown key"},
         {"--out o", "touch o &&", 1, "--out: o is not a folder"},
@@ -196,7 +241,7 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         int messages = 0;  // progress lines aside
         std::istringstream lines(run.err);
         for (std::string line; std::getline(lines, line);) messages += line.find(" frames (") == std::string::npos;
-        EXPECT_EQ(messages, row.code == 2 ? 2 : 1) << "one message (and the pointer to --help)";
+        EXPECT_EQ(messages, row.lines ? row.lines : row.code == 2 ? 2 : 1) << "one message (and the pointer to --help)";
         EXPECT_TRUE(run.out.empty()) << run.out;
         for (const auto &entry : fs::recursive_directory_iterator(dir.Path())) {
             const std::string name = entry.path().filename().string();
