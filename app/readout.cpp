@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "app/key_actions.h"
+#include "app/outcome.h"
 #include "app/panel_presets.h"
+#include "app/recorder.h"
 #include "app/readout_cache.h"
 #include "app/readout_input.h"
 #include "app/readout_text.h"
@@ -124,6 +126,13 @@ void BuildPanel(bool interactive) {
     ImGui::SameLine();
     if (ImGui::Button("Start values")) gParams = SimulationParameters{};
     Remember("Start values");
+    ImGui::SameLine();
+    if (ImGui::Button("Save recording  F9")) {
+        std::string message;
+        SaveRecordingNow(message);
+        TellOutcome(message);
+    }
+    Remember("Save recording");
     ImGui::Separator();
     PresetControls(kLabelWidth, kSliderWidth, Remember);
     ImGui::Separator();

@@ -2,8 +2,8 @@
 // Dear ImGui in the top-left corner: every tuned value as a slider over
 // its keys' range with its keys beside it, the fades as check boxes, the
 // drag angles and the spin with buttons that set each to zero, a button
-// for the screenshot and one that puts every value back to its start, and
-// the frame rate. A left press over the panel works the panel; one over
+// for the screenshot, one that puts every value back to its start and one
+// that keeps the session's recording, and the frame rate. A left press over the panel works the panel; one over
 // the smoke turns the view as ever. Keys always act as the controls say.
 #pragma once
 
