@@ -73,7 +73,7 @@ public:
             return true;
         }
         if (key == "run:" || key == "frame:") {
-            if (!clockSeen_ || !startSeen_ || !drawableSeen_)
+            if (!HeaderSeen())
                 return Fail(problem, "frames before the header's written-by, drawable, start and clock lines");
             if (key == "run:") {
                 if (words.size() < 2) return Fail(problem, "a run with no frames");
@@ -90,6 +90,7 @@ public:
         if (clockSeen_) return Fail(problem, "\"" + std::string(key) + "\" after the frames began");
         if (key == "written-by" && words.size() == 2) {
             r_.writtenBy = std::string(words[1]);
+            writtenBySeen_ = true;
             return true;
         }
         if (key == "drawable" && words.size() == 2) {
@@ -122,11 +123,13 @@ public:
 
     bool Finish(std::string &problem) const {
         if (!formatSeen_) return Fail(problem, "empty: not a Nimbrel recording");
-        if (!clockSeen_ || !startSeen_ || !drawableSeen_) return Fail(problem, "the header is incomplete");
+        if (!HeaderSeen()) return Fail(problem, "the header is incomplete");
         return true;
     }
 
 private:
+    bool HeaderSeen() const { return writtenBySeen_ && drawableSeen_ && startSeen_ && clockSeen_; }
+
     static bool Fail(std::string &problem, const std::string &what) {
         problem = what;
         return false;
@@ -195,7 +198,7 @@ private:
 
     Recording &r_;
     std::uint32_t previous_;
-    bool formatSeen_ = false, drawableSeen_ = false, startSeen_ = false, clockSeen_ = false;
+    bool formatSeen_ = false, writtenBySeen_ = false, drawableSeen_ = false, startSeen_ = false, clockSeen_ = false;
 };
 
 }  // namespace

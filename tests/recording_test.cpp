@@ -83,6 +83,7 @@ TEST(RecordingTest, BadRecordingsGetOneMessageAndNothing) {
         {"nimbrel-recording 1\ndrawable 0x800\n", "bad.rec: line 2: drawable: must be WIDTHxHEIGHT"},
         {"nimbrel-recording 1\nstart yaw=1e9\n", "bad.rec: line 2: yaw: must be a number from -1e+06 to 1e+06"},
         {"nimbrel-recording 1\nwritten-by 1\n", "bad.rec: the header is incomplete"},
+        {"nimbrel-recording 1\ndrawable 8x8\nstart\nclock 1\n", "bad.rec: the header is incomplete"},
         {head + "run: 1 # caf\xC3\xA9\n", "bad.rec: line 6: only printable ASCII text is allowed"},
         {std::string(kMaxRecordingBytes + 1, '#'), "bad.rec: larger than 32 MiB"},
     };
