@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The installed tree: moved after installing, it still finds its sprite;
 # a sprite in the working directory wins; with neither, the one "Error"
-# message. And the command lines: --help, --version, usage errors.
+# message. The build tree's programs, run from an empty folder, find theirs
+# as the installed ones do. And the command lines: --help, --version,
+# usage errors.
 # Usage: install_test.sh BUILD-DIR
 set -euo pipefail
 build=$1
@@ -25,6 +27,17 @@ colours() { convert "$1/x/frame000002.png" -format %k info:; }
 capture "$work/empty"
 ! grep -q Error "$work/empty/err" || fail "the installed sprite was not found: $(cat "$work/empty/err")"
 [ "$(colours "$work/empty")" -gt 200 ] || fail "the installed sprite does not texture the smoke"
+
+# The build tree's capture, from an empty folder and from inside the build
+# tree: the same textured frame, and no error.
+bin="$build/capture" capture "$work/from-build"
+! grep -q Error "$work/from-build/err" || fail "the build tree's sprite was not found: $(cat "$work/from-build/err")"
+[ "$(colours "$work/from-build")" -gt 200 ] || fail "the build tree's sprite does not texture the smoke"
+rm -rf "$build/install-test-x"
+(cd "$build" && capture/nimbrel-capture --frames 2 --every 2 --out install-test-x >/dev/null 2>&1) || fail "capture inside the build tree"
+cmp -s "$build/install-test-x/frame000002.png" "$work/from-build/x/frame000002.png" ||
+  fail "the frame from an empty folder differs from the one made inside the build tree"
+rm -rf "$build/install-test-x"
 
 mkdir -p "$work/own"
 convert -size 16x16 xc:gray40 "BMP3:$work/own/particle3.bmp"

@@ -9,7 +9,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$here/build}" && pwd)
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-cp "$build/particle3.bmp" "$scratch/"
+cp "$build/share/nimbrel/particle3.bmp" "$scratch/"
 (cd "$scratch" && env -u DISPLAY LIBGL_ALWAYS_SOFTWARE=1 \
   __EGL_VENDOR_LIBRARY_FILENAMES=/usr/share/glvnd/egl_vendor.d/50_mesa.json \
   "$build/capture/nimbrel-capture" --frames 180 --every 60 --keys "@$here/tests/golden/tour.keys" --out frames)

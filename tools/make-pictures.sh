@@ -10,7 +10,7 @@ build=$(cd "${1:-$here/build}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-cp "$build/particle3.bmp" "$work/"
+cp "$build/share/nimbrel/particle3.bmp" "$work/"
 # Five seconds of the start-up smoke, fading as it ages.
 (cd "$work" && "$build/capture/nimbrel-capture" --frames 300 --every 300 --keys 1:C --out frames)
 frame="$work/frames/frame000300.png"

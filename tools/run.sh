@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Starts Nimbrel from a run folder holding what it reads at start-up. With
+# Starts Nimbrel from a run folder, where its screenshots land. With
 # no display it runs the program under Xvfb for a few seconds, grabs the
 # screen to a PNG and says where it is.
 set -euo pipefail
@@ -7,8 +7,7 @@ set -euo pipefail
 build=$(cd "${1:?usage: run.sh BUILD-DIR}" && pwd)
 here=$(cd "$(dirname "$0")/.." && pwd)
 rundir="$build/run"
-mkdir -p "$rundir"
-if [ -f "$build/particle3.bmp" ]; then cp "$build/particle3.bmp" "$rundir/"; fi
+mkdir -p "$rundir"  # the program finds its sprite in $build/share/nimbrel/
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   cd "$rundir"

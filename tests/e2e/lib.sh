@@ -26,14 +26,20 @@ fail() {
 }
 
 # start_nimbrel [with-sprite|without-sprite] [OPTION...]: starts the
-# program in $workdir.
+# program in $workdir; without the sprite, a copy of it where none is found.
 start_nimbrel() {
   rm -f "$workdir/particle3.bmp"
+  local program=$NIMBREL
   if [ "${1:-with-sprite}" = with-sprite ] && [ -n "$SPRITE" ]; then
     cp "$SPRITE" "$workdir/particle3.bmp"
+  elif [ "${1:-}" = without-sprite ]; then
+    # A copy of the program in a folder of its own, with no data beside it.
+    mkdir -p "$workdir/alone/bin"
+    cp "$NIMBREL" "$workdir/alone/bin/nimbrel"
+    program="$workdir/alone/bin/nimbrel"
   fi
   shift || true
-  (cd "$workdir" && exec "$NIMBREL" "$@" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
+  (cd "$workdir" && exec "$program" "$@" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
   nimbrel_pid=$!
 }
 
