@@ -60,11 +60,14 @@ bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/frame_bench
 
-# The Debian package, build/nimbrel_VERSION_amd64.deb, checked with lintian
-# and the desktop entry's and AppStream metadata's validators.
+# The Debian package, build/nimbrel_VERSION_amd64.deb, the same whatever
+# the umask (tests/package_modes_test.sh builds it under 002 and 077),
+# checked with lintian and the desktop entry's and AppStream metadata's
+# validators.
 package: build
 	@tools/install-deps.sh dpkg-dev file lintian desktop-file-utils appstream
-	cd $(BUILD) && rm -f nimbrel_*.deb && cpack -G DEB
+	tools/make-package.sh $(BUILD) $(BUILD)
+	tests/package_modes_test.sh $(BUILD)
 	@# The metadata's own check is the appstreamcli line below, which
 	@# allows it one thing: no public site exists yet, so it names no
 	@# homepage, which AppStream 1.0 (Debian 13) warns about. An older

@@ -35,6 +35,15 @@ add_custom_command(OUTPUT ${NIMBREL_CHANGELOG}
   VERBATIM)
 add_custom_target(install_documents ALL DEPENDS ${NIMBREL_MAN_PAGES} ${NIMBREL_CHANGELOG})
 
+# The installed tree's folders are 0755, as files (0644) and programs (0755)
+# are by default, and not what the umask of whoever installs would give
+# them. (A umask that takes more than the group's write still trims what
+# mkdir is asked for: the folders that are Nimbrel's own are set once more
+# at the end, and the package is built under 022.)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+    OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})
+
 install(TARGETS nimbrel nimbrel-capture RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${NIMBREL_SPRITE} DESTINATION ${CMAKE_INSTALL_DATADIR}/nimbrel)
 install(FILES ${NIMBREL_PRESETS} DESTINATION ${CMAKE_INSTALL_DATADIR}/nimbrel/presets)
@@ -48,6 +57,13 @@ install(FILES ${NIMBREL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES README.md LICENSE data/debian/copyright ${NIMBREL_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The README's picture, where the README points.
 install(FILES data/screenshot.png DESTINATION ${CMAKE_INSTALL_DOCDIR}/data)
+# Nimbrel's own folders; those it shares with other programs keep what the
+# installer's umask gives them.
+foreach(own ${CMAKE_INSTALL_DATADIR}/nimbrel ${CMAKE_INSTALL_DATADIR}/nimbrel/presets ${CMAKE_INSTALL_DOCDIR}
+            ${CMAKE_INSTALL_DOCDIR}/data)
+  install(CODE "file(CHMOD \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${own}\" DIRECTORY_PERMISSIONS
+    \${CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS})")
+endforeach()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME nimbrel)

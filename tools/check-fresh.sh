@@ -2,7 +2,7 @@
 # The fresh-system check: builds a throwaway minimal Debian root, puts a
 # clean clone of the committed tree (HEAD, not the working tree) into it,
 # and runs the README's commands there as a newcomer would, a user with
-# sudo: `make test`; `make run` with no display, which must say where its
+# sudo who logs in: `make test`; `make run` with no display, which must say where its
 # picture is, and the picture must show smoke; `make package`; then the
 # package is installed with apt-get and checked as its user meets it
 # (tools/check-installed.sh), and removed, leaving none of its files.
@@ -127,10 +127,11 @@ mount_system() {
 }
 
 # as_newcomer COMMAND: runs a shell command in the clone as the new user,
-# with a plain login environment and no display.
+# logged in as a person is: through PAM, with the environment and the umask
+# it gives (002 for a user with a group of their own where pam_umask runs,
+# as on Debian 13), and no display.
 as_newcomer() {
-  chroot --userspec="$user:$user" "$root" env -i HOME="$home" USER="$user" LANG=C.UTF-8 \
-    PATH=/usr/local/bin:/usr/bin:/bin bash -c "cd ~/nimbrel && $1"
+  chroot "$root" runuser --login "$user" --command "cd ~/nimbrel && $1"
 }
 
 check_run() {
@@ -168,6 +169,7 @@ total=$SECONDS
 stage debian-root make_root
 stage clone clone_tree
 mount_system
+echo "check-fresh: $dist: $user logs in with umask $(as_newcomer umask)"
 stage make-test as_newcomer 'make test'
 grep -E "tests passed|Total Test time" "$work/make-test.log" || true
 stage make-run check_run

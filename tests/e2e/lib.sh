@@ -92,6 +92,17 @@ grab() { import -window root -crop 800x800+0+0 +repage "$1"; }
 # lit_fraction FILE: the share of pixels brighter than a faint grey.
 lit_fraction() { convert "$1" -colorspace Gray -threshold 4% -format '%[fx:mean]' info:; }
 
+# grab_smoke FILE: grabs the window once its smoke has grown past the
+# emitter (a lit fraction of 2%), up to 60 s however slow the frames.
+grab_smoke() {
+  for _ in $(seq 300); do
+    grab "$1"
+    at_least "$(lit_fraction "$1")" 0.02 && return 0
+    sleep 0.2
+  done
+  fail "the smoke did not grow within 60 s"
+}
+
 # mean_brightness FILE: the mean grey level, 0 to 1.
 mean_brightness() { convert "$1" -colorspace Gray -format '%[fx:mean]' info:; }
 

@@ -7,8 +7,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_nimbrel with-sprite
 id=$(wait_for_window Nimbrel)
-sleep 1
-grab "$workdir/textured.png"
+grab_smoke "$workdir/textured.png"
 "$CLOSE_TOOL" "$id"
 wait_exit 20
 [ "$exit_code" = 0 ] || fail "exit code $exit_code"
@@ -22,9 +21,8 @@ xdotool windowfocus --sync "$box" key Return
 for _ in $(seq 100); do [ -z "$(window_id Error)" ] && break; sleep 0.1; done
 [ -z "$(window_id Error)" ] || fail "the error box did not go away"
 id=$(wait_for_window Nimbrel)
-sleep 1
+grab_smoke "$workdir/untextured.png"
 [ -z "$(window_id Error)" ] || fail "a second error box appeared"
-grab "$workdir/untextured.png"
 lit=$(lit_fraction "$workdir/untextured.png")
 at_least "$lit" 0.01 || fail "no smoke after the error box (lit fraction $lit)"
 
