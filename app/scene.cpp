@@ -8,8 +8,8 @@
 #include "render/texture.h"
 #include "sim/particles.h"
 
-void MakeParticleTexture() {
-    const DibLoad load = LoadDibImage(FindDataFile(kSpriteName, ProgramFolder()).c_str());
+void MakeParticleTexture(const std::string &programFolder) {
+    const DibLoad load = LoadDibImage(FindDataFile(kSpriteName, programFolder).c_str());
     if (!load.image) {
         if (!load.reason.empty()) PrintDiagnostic(load.reason);
         ShowUserMessage(MessageStyle::Plain, "Error", load.error.c_str());
@@ -20,7 +20,7 @@ void MakeParticleTexture() {
 }
 
 void InitScene() {
-    MakeParticleTexture();
+    MakeParticleTexture(ProgramFolder());
     ClampStartupPointSize();
     FillParticlePool();
 }

@@ -274,7 +274,7 @@ TEST_F(GlTextureTest, UploadedTextureReadsBackAsTheImage) {
     layout.width = layout.height = 2;
     layout.pixels = StoredRows24(rgb, 2, 2);
     WriteSprite(layout);
-    MakeParticleTexture();
+    MakeParticleTexture("");
     EXPECT_TRUE(messages.empty());
     ASSERT_NE(gParticleTexture, kNoTexture);
     GLint bound = 0;
@@ -292,7 +292,7 @@ TEST_F(GlTextureTest, SpriteAddsTexelTimesHalfTimesAlpha) {
     layout.width = layout.height = 8;
     layout.pixels = StoredRows24(std::vector<std::uint8_t>(8 * 8 * 3, 200), 8, 8);
     WriteSprite(layout);
-    MakeParticleTexture();
+    MakeParticleTexture("");
     Place(0, 0.0f, 0.0f, -10.0f);
     gParams.constantAlpha = 1.0f;
     glBindTexture(GL_TEXTURE_2D, gParticleTexture);
@@ -305,7 +305,7 @@ TEST_F(GlTextureTest, SpriteAddsTexelTimesHalfTimesAlpha) {
 }
 
 TEST_F(GlTextureTest, MissingSpriteIsReportedOnceAndLeavesTheNameUnset) {
-    MakeParticleTexture();
+    MakeParticleTexture("");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Error: Failed to open DIB file ./particle3.bmp.\n");
     EXPECT_EQ(gParticleTexture, kNoTexture);
@@ -327,7 +327,7 @@ TEST_F(GlTextureTest, FrameAfterTheReadoutIsUntouchedByIt) {
     layout.width = layout.height = 16;
     layout.pixels = StoredRows24(rgb, 16, 16);
     WriteSprite(layout);
-    MakeParticleTexture();
+    MakeParticleTexture("");
     const std::vector<unsigned char> plain = FrameAfter(false);
     const std::vector<unsigned char> after = FrameAfter(true);
     int lit = 0, differ = 0;
@@ -419,7 +419,7 @@ TEST_F(GlTextureTest, TabSavesTheFrameAboutToBeShown) {
     layout.width = layout.height = 8;
     layout.pixels = StoredRows24(std::vector<std::uint8_t>(8 * 8 * 3, 180), 8, 8);
     WriteSprite(layout);
-    MakeParticleTexture();
+    MakeParticleTexture("");
     GraphicsPlatform spoiling = SdlGraphicsPlatform();
     spoiling.swapBuffers = SwapAndSpoil;
     SetGraphicsPlatform(spoiling);
