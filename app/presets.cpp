@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
+#include "app/user_folders.h"
 #include "image/replacement_file.h"
 
 namespace fs = std::filesystem;
@@ -54,13 +54,7 @@ bool ValidPresetName(const std::string &name) {
     return std::all_of(name.begin(), name.end(), [](unsigned char c) { return ValidPresetNameCharacter(c); });
 }
 
-std::string UserPresetFolder() {
-    const char *config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config == '/') return std::string(config) + "/nimbrel/presets";
-    const char *home = std::getenv("HOME");
-    if (home && *home) return std::string(home) + "/.config/nimbrel/presets";
-    return "";
-}
+std::string UserPresetFolder() { return UserFolder("XDG_CONFIG_HOME", ".config", "presets"); }
 
 std::string BuiltInPresetFolder(const std::string &programFolder) {
     return programFolder.empty() ? "" : programFolder + "../share/nimbrel/presets";

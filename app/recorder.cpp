@@ -1,13 +1,13 @@
 #include "app/recorder.h"
 
 #include <ctime>
-#include <cstdlib>
 #include <cstring>
 #include <cerrno>
 #include <filesystem>
 
 #include "app/key_actions.h"
 #include "app/parameter_names.h"
+#include "app/user_folders.h"
 #include "app/user_message.h"
 #include "image/replacement_file.h"
 #include "sim/parameters.h"
@@ -98,13 +98,7 @@ void RecorderScreenshot() {
 
 const Recording &RecordedSession() { return recorder.session; }
 
-std::string RecordingsFolder() {
-    const char *data = std::getenv("XDG_DATA_HOME");
-    if (data && *data == '/') return std::string(data) + "/nimbrel/recordings";
-    const char *home = std::getenv("HOME");
-    if (home && *home) return std::string(home) + "/.local/share/nimbrel/recordings";
-    return "";
-}
+std::string RecordingsFolder() { return UserFolder("XDG_DATA_HOME", ".local/share", "recordings"); }
 
 std::string RecordingPath(const std::string &nameOrFile) {
     if (nameOrFile.find('/') != std::string::npos) return nameOrFile;
