@@ -127,11 +127,11 @@ mount_system() {
 }
 
 # as_newcomer COMMAND: runs a shell command in the clone as the new user,
-# logged in as a person is: through PAM, with the environment and the umask
-# it gives (002 for a user with a group of their own where pam_umask runs,
-# as on Debian 13), and no display.
+# logged in as a person is: `su -`, through the PAM session a login has,
+# with the environment and the umask it gives (002 for a user with a group
+# of their own where pam_umask runs, as on Debian 13), and no display.
 as_newcomer() {
-  chroot "$root" runuser --login "$user" --command "cd ~/nimbrel && $1"
+  chroot "$root" su --login "$user" --command "cd ~/nimbrel && $1"
 }
 
 check_run() {
