@@ -4,6 +4,7 @@
 // virtual and its key presses come from a script.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -36,8 +37,6 @@
 #include "sim/particles.h"
 
 namespace {
-
-constexpr int kSize = kDrawableSize;
 
 // Before frame k the clock reads floor(k x 1000 / fps) ms after the start.
 std::uint32_t virtualNow = 0;
@@ -83,15 +82,19 @@ std::string WhatWasWritten(const CaptureOptions &options, const FramePlan &plan)
 
 bool Stopped() { return StopSignal() != 0; }
 
+void TearDownDrawing();
+
 // The GL set up as the program has it, drawing into a surface of the
-// capture's own.
-bool SetUpDrawing(std::string &error) {
+// capture's own, of the size asked for; `code` is the exit code for a
+// failure: 2 for a size the GL cannot draw.
+bool SetUpDrawing(const CaptureOptions &options, std::string &error, int &code) {
+    code = 1;
     // Messages the program shows in boxes go to the standard error: a
     // capture never waits on a box.
     SetMessageSink(nullptr);
     SetMillisecondClock(VirtualClock);
     SetGraphicsPlatform(SdlGraphicsPlatform());
-    if (!OpenMainWindow(WindowMode::OffScreen)) {
+    if (!OpenMainWindow(WindowMode::OffScreen, false, options.width, options.height)) {
         PrintDiagnostic(PlatformError());
         error = "no window system to draw with";
         return false;
@@ -104,6 +107,20 @@ bool SetUpDrawing(std::string &error) {
         error = "no GL context to draw with";
         return false;
     }
+    // The surface the GL gave, and the largest viewport it draws.
+    int width = 0, height = 0, largestWidth = 0, largestHeight = 0;
+    DrawableSize(width, height);
+    LargestViewport(largestWidth, largestHeight);
+    if (width != options.width || height != options.height || options.width > largestWidth ||
+        options.height > largestHeight) {
+        error = "--size: " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+                " is more than the GL draws here (at most " + std::to_string(std::min(largestWidth, 65535)) + "x" +
+                std::to_string(std::min(largestHeight, 65535)) + ")";
+        code = 2;
+        TearDownDrawing();
+        return false;
+    }
+    SetFrameSize(options.width, options.height);
     InitScene();
     return true;
 }
@@ -172,7 +189,9 @@ int main(int argc, char **argv) {
     // Nothing is made on disk until drawing works.
     std::string error;
     plan.Start();  // the recording's start values, before the pool is filled
-    if (!SetUpDrawing(error)) return Fail(error, 1);
+    int code = 1;
+    if (!SetUpDrawing(options, error, code)) return Fail(error, code);
+    const int width = options.width, height = options.height;
     const bool pngFiles = !options.outDir.empty();
     bool made = false;
     if (pngFiles && PrepareOutDir(options.outDir, made, error) && made) madeOutDir = options.outDir;
@@ -183,7 +202,7 @@ int main(int argc, char **argv) {
     std::unique_ptr<VideoPipe> video;
     if (!options.videoPath.empty()) {
         video = std::make_unique<VideoPipe>();
-        if (!video->Start(options.videoPath, kSize, kSize, options.fps, error) || Stopped()) {
+        if (!video->Start(options.videoPath, width, height, options.fps, error) || Stopped()) {
             video->Abandon();
             TearDownDrawing();
             if (Stopped()) return StoppedBySignal(0, true);
@@ -195,9 +214,10 @@ int main(int argc, char **argv) {
     int drawn = 0;
     bool written = true;
     {
-        FrameWriter writer(options.outDir, video.get(), kSize, kSize);
+        FrameWriter writer(options.outDir, video.get(), width, height);
         const int total = plan.Total();
         Progress progress(total, stderr, isatty(STDERR_FILENO) != 0);
+        bool pointsCapped = false;
         for (int k = 1; k <= total && written && !Stopped(); ++k) {
             const PlannedFrame step = plan.Prepare(k);
             if (step.beyondPart) break;
@@ -206,13 +226,20 @@ int main(int argc, char **argv) {
                 progress.Update(k);
                 continue;
             }
+            // Sprites the GL cannot draw as large as the size asks are capped.
+            if (!pointsCapped && gParams.pointSize * PixelScale() > LargestPointSize()) {
+                pointsCapped = true;
+                PrintDiagnostic("warning: sprites of " + std::to_string(static_cast<int>(gParams.pointSize * PixelScale())) +
+                                " pixels at this size are larger than the GL draws (" +
+                                std::to_string(static_cast<int>(LargestPointSize())) + "): they are capped");
+            }
             DrawProgramFrame();
             CapturedFrame frame = writer.NextFrame();
             frame.number = step.number;
             frame.png = pngFiles && step.number % options.every == 0;
             frame.videoCopies = video ? step.videoCopies : 0;
             if (frame.png || frame.videoCopies > 0) {
-                if (!ReadBackRgb(kSize, kSize, frame.rgb.data())) {
+                if (!ReadBackRgb(width, height, frame.rgb.data())) {
                     error = "cannot read the frame back from the GL";
                     written = false;
                     break;
@@ -247,7 +274,7 @@ int main(int argc, char **argv) {
         return Stopped() ? StoppedBySignal(drawn, true) : Fail(error, 1);
     PrintOutputLine("nimbrel-capture: " + std::to_string(drawn) + " frames " +
                     (options.exact ? std::string("as played live") : "at " + std::to_string(options.fps) + " fps") +
-                    " (" + std::to_string(kSize) + " x " + std::to_string(kSize) + "): wrote " +
+                    " (" + std::to_string(width) + " x " + std::to_string(height) + "): wrote " +
                     WhatWasWritten(options, plan) + "\n");
     return 0;
 }

@@ -79,6 +79,26 @@ bool ReadScriptFile(const std::string &path, std::string &script, std::string &e
     return false;
 }
 
+// WIDTHxHEIGHT, each side from kMinFrameSide to kMaxFrameSide.
+CLI::Validator FrameSize(int &width, int &height) {
+    return CLI::Validator(
+        [&width, &height](std::string &text) -> std::string {
+            const std::size_t x = text.find('x');
+            long w = 0, h = 0;
+            if (x == std::string::npos) return "\"" + text + "\" is not WIDTHxHEIGHT, such as 1920x1080";
+            const Number wide = ParseNumber(text.substr(0, x), kMinFrameSide, kMaxFrameSide, w);
+            const Number high = ParseNumber(text.substr(x + 1), kMinFrameSide, kMaxFrameSide, h);
+            if (wide == Number::NotANumber || high == Number::NotANumber)
+                return "\"" + text + "\" is not WIDTHxHEIGHT, such as 1920x1080";
+            if (wide == Number::OutOfRange || high == Number::OutOfRange)
+                return text + " is out of range (each side " + Range(kMinFrameSide, kMaxFrameSide) + ")";
+            width = static_cast<int>(w);
+            height = static_cast<int>(h);
+            return "";
+        },
+        "");
+}
+
 // A time in seconds, 0 or more, in the project's words.
 CLI::Validator Seconds() {
     return CLI::Validator(
@@ -134,6 +154,8 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     CLI::Option *framesOption = app.add_option("--frames", options.frames)->transform(WholeNumber(1, kMaxFrames));
     app.add_option("--fps", options.fps)->transform(WholeNumber(1, kMaxFps));
     app.add_option("--every", options.every)->transform(WholeNumber(1, kMaxFrames));
+    std::string size;
+    CLI::Option *sizeOption = app.add_option("--size", size)->check(FrameSize(options.width, options.height));
     CLI::Option *keysOption = app.add_option("--keys", keys);
     CLI::Option *outOption = app.add_option("--out", options.outDir);
     CLI::Option *videoOption = app.add_option("--video", options.videoPath);
@@ -164,6 +186,14 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
 
     if (options.outDir.empty() && options.videoPath.empty())
         return fail("nothing to write: give --out DIR, --video FILE or both");
+    // H.264 in MP4 halves the colour's resolution both ways.
+    const std::string &video = options.videoPath;
+    const bool h264 = video.size() > 4 && (video.compare(video.size() - 4, 4, ".mp4") == 0 ||
+                                           video.compare(video.size() - 4, 4, ".MP4") == 0);
+    if (sizeOption->count() > 0 && h264 && (options.width % 2 != 0 || options.height % 2 != 0))
+        return fail("--size: " + size + " has an odd side, which H.264 in .mp4 cannot take: try " +
+                    std::to_string(options.width + options.width % 2) + "x" +
+                    std::to_string(options.height + options.height % 2));
     // Without PNG files --every means nothing.
     if (!replay && !options.outDir.empty() && options.every > options.frames)
         return fail("--every: " + std::to_string(options.every) + " is more than the " +
@@ -197,6 +227,10 @@ installed copy.
                  F3 shows the readout, whose timings are this machine's).
   --out DIR      write PNG files DIR/frame000001.png ..., named by frame
                  number; the folder is made when missing
+  --size WxH     the frames' size in pixels, each side 16 up to what the
+                 GL gives (default 800x800); the view keeps its height, a
+                 wider frame shows more to the sides, and the sprites
+                 scale with the height, so the smoke looks the same
   --every K      keep only every Kth frame as a PNG (K, 2K, ...), K no
                  more than the frames; the smoke still steps every frame
                  (default 1)

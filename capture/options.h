@@ -15,6 +15,7 @@ struct CaptureOptions {
     int frames = 600;
     int fps = 60;
     int every = 1;                       // keep every Kth frame as a PNG
+    int width = 800, height = 800;       // the frames' size in pixels
     std::vector<ScriptedPress> presses;  // in the order they act
     std::string outDir;                  // empty: no PNG files
     std::string videoPath;               // empty: no video
@@ -29,6 +30,9 @@ struct CaptureOptions {
 
 constexpr int kMaxFrames = 999999;  // six digits in the frame file names
 constexpr int kMaxFps = 240;
+// Frame sides, before the GL says how large a surface it gives.
+constexpr int kMinFrameSide = 16;
+constexpr int kMaxFrameSide = 16384;
 
 enum class ParseOutcome { Run, Help, Version, UsageError };
 

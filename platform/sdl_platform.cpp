@@ -130,9 +130,12 @@ void AskForContext() {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
 }
 
+// The off-screen surface's size; the window's is kDrawableSize a side.
+int surfaceWidth = kDrawableSize, surfaceHeight = kDrawableSize;
+
 bool MakeWindow(Uint32 shown) {
     AskForContext();
-    window = SDL_CreateWindow("Nimbrel", 0, 0, kDrawableSize, kDrawableSize,
+    window = SDL_CreateWindow("Nimbrel", 0, 0, surfaceWidth, surfaceHeight,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | shown);
     return window != nullptr || Failed("cannot create the window");
 }
@@ -169,8 +172,10 @@ bool OpenHiddenWindow() {
 
 }  // namespace
 
-bool OpenMainWindow(WindowMode mode, bool startFullscreen) {
+bool OpenMainWindow(WindowMode mode, bool startFullscreen, int width, int height) {
     onScreen = mode == WindowMode::OnScreen;
+    surfaceWidth = onScreen ? kDrawableSize : width;
+    surfaceHeight = onScreen ? kDrawableSize : height;
     if (mode == WindowMode::OffScreen) {
         // Tools handle their own signals.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");

@@ -27,8 +27,10 @@ enum class WindowMode {
 // side, resizable, ready for a GL context. False when the window system or
 // the window cannot be had.
 // With `startFullscreen`, the window starts borderless over the whole
-// display, as SetFullscreen makes it.
-bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen, bool startFullscreen = false);
+// display, as SetFullscreen makes it. An off-screen surface is `width` x
+// `height` pixels; DrawableSize says whether the GL gave that much.
+bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen, bool startFullscreen = false,
+                    int width = kDrawableSize, int height = kDrawableSize);
 
 // Switches the window between its own size and a borderless full screen at
 // the desktop's resolution; the window system then reports the new size

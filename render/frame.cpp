@@ -13,15 +13,19 @@ namespace {
 const GLfloat quadratic[3] = {1.0f, 0.0f, 0.01f};
 
 void SetPointParameters() {
+    // Sizes in pixels follow the frame's size (SetFrameSize); at the
+    // start-up size the scale is 1 and every value is exactly as set.
+    const float scale = PixelScale();
+    const float pointSize = gParams.pointSize * scale;
     // Without the extension's entry points the sprites keep the plain
     // point size and are still drawn.
     if (ext::glPointParameterfvARB)
         ext::glPointParameterfvARB(GL_POINT_DISTANCE_ATTENUATION_ARB, quadratic);
-    glPointSize(gParams.pointSize);
+    glPointSize(pointSize);
     if (ext::glPointParameterfARB) {
-        ext::glPointParameterfARB(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 60.0f);
+        ext::glPointParameterfARB(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 60.0f * scale);
         ext::glPointParameterfARB(GL_POINT_SIZE_MIN_ARB, 1.0f);
-        ext::glPointParameterfARB(GL_POINT_SIZE_MAX_ARB, gParams.pointSize);
+        ext::glPointParameterfARB(GL_POINT_SIZE_MAX_ARB, pointSize);
     }
 }
 

@@ -81,11 +81,43 @@ void ClampStartupPointSize() {
     glPointSize(maxSize);
 }
 
+namespace {
+float pixelScale = 1.0f;
+}  // namespace
+
+void SetFrameSize(int width, int height) {
+    if (!contextReady || (width == kDrawableSize && height == kDrawableSize)) return;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, static_cast<double>(1.3333334f) * width / height, static_cast<double>(0.1f), 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    pixelScale = static_cast<float>(height) / static_cast<float>(kDrawableSize);
+}
+
+float PixelScale() { return pixelScale; }
+
+float LargestPointSize() {
+    GLfloat range[2] = {0.0f, 0.0f};
+    glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, range);
+    GLfloat maxSize = 0.0f;
+    glGetFloatv(GL_POINT_SIZE_MAX_ARB, &maxSize);
+    return maxSize > range[1] ? maxSize : range[1];
+}
+
+void LargestViewport(int &width, int &height) {
+    GLint dims[2] = {0, 0};
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, dims);
+    width = dims[0];
+    height = dims[1];
+}
+
 void ShutdownGraphics() {
     if (contextReady) glDeleteTextures(1, &gParticleTexture);
     gParticleTexture = kNoTexture;
     platform.destroyContext();
     contextReady = false;
+    pixelScale = 1.0f;
     ext::glPointParameterfARB = nullptr;
     ext::glPointParameterfvARB = nullptr;
 }

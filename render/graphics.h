@@ -54,6 +54,20 @@ void ResizeGraphics(int width, int height);
 // point size when that is smaller.
 void ClampStartupPointSize();
 
+// Drawing a frame of another size with the same look, for the capture: the
+// viewport `width` x `height`, the start-up projection's vertical field of
+// view with its aspect widened by width / height (a wider frame shows more
+// to the sides), and every size in pixels the drawing uses (the sprite, its
+// cap, the fade threshold) scaled by height / kDrawableSize, so the smoke
+// covers the same share of the frame. The start-up size changes nothing.
+void SetFrameSize(int width, int height);
+// The scale SetFrameSize set: 1 until then.
+float PixelScale();
+
+// The implementation's largest point size, and its largest viewport.
+float LargestPointSize();
+void LargestViewport(int &width, int &height);
+
 // Deletes the particle texture and the context.
 void ShutdownGraphics();
 

@@ -105,7 +105,8 @@ double CloseShare(const std::vector<unsigned char> &a, const std::vector<unsigne
 // A scripted tour, compared with frames rendered when the drawing was last
 // changed on purpose (tools/make-golden-frames.sh makes them anew): a change
 // to the projection, the attenuation, the texture, the blending, the fades
-// or the simulation shows here. Two runs give the same bytes.
+// or the simulation shows here. Two runs give the same bytes, the second
+// with the default size named.
 TEST_F(CaptureTest, GoldenFramesAndTheSameBytesTwice) {
     const std::string args = "--frames 180 --every 60 --keys @" + Quote(std::string(GOLDEN_DIR) + "/tour.keys");
     ToolRun first = Capture(dir_, args + " --out first");
@@ -113,7 +114,7 @@ TEST_F(CaptureTest, GoldenFramesAndTheSameBytesTwice) {
     EXPECT_NE(first.out.find("wrote 3 PNG files first/frame000060.png to first/frame000180.png"),
               std::string::npos)
         << first.out;
-    ToolRun second = Capture(dir_, args + " --out second");
+    ToolRun second = Capture(dir_, args + " --size 800x800 --out second");
     ASSERT_EQ(second.code, 0) << second.err;
 
     for (const char *name : {"frame000060.png", "frame000120.png", "frame000180.png"}) {
@@ -128,6 +129,48 @@ TEST_F(CaptureTest, GoldenFramesAndTheSameBytesTwice) {
         EXPECT_GE(CloseShare(pixels, golden), 0.999) << name;
     }
     EXPECT_EQ(Left("first").size(), 3u);
+}
+
+// The share of a picture's pixels brighter than a faint grey, the picture
+// first halved (each 2 x 2 block averaged) when `halve`.
+double LitShare(const std::vector<unsigned char> &rgb, int width, int height, bool halve) {
+    const int step = halve ? 2 : 1;
+    long lit = 0, all = 0;
+    for (int y = 0; y + step <= height; y += step)
+        for (int x = 0; x + step <= width; x += step, ++all) {
+            int sum = 0;
+            for (int dy = 0; dy < step; ++dy)
+                for (int dx = 0; dx < step; ++dx)
+                    for (int c = 0; c < 3; ++c) sum += rgb[3 * ((y + dy) * static_cast<std::size_t>(width) + x + dx) + c];
+            lit += sum > 10 * 3 * step * step;  // 4% grey
+        }
+    return static_cast<double>(lit) / static_cast<double>(all);
+}
+
+// Frames of another size keep the look: at 1600 x 1600, halved, the smoke
+// lights the same share of the frame as at 800 x 800 (within 15%); a
+// 1920 x 1080 video reads back at that size.
+TEST_F(CaptureTest, OtherSizesKeepTheLook) {
+    const std::string args = "--frames 120 --every 120 --keys 1:Z,1:Z,1:C";
+    ASSERT_EQ(Capture(dir_, args + " --out small").code, 0);
+    ToolRun big = Capture(dir_, args + " --size 1600x1600 --out big");
+    ASSERT_EQ(big.code, 0) << big.err;
+    int w = 0, h = 0, bw = 0, bh = 0;
+    const std::vector<unsigned char> small = ReadPng(dir_.File("small/frame000120.png"), w, h);
+    const std::vector<unsigned char> large = ReadPng(dir_.File("big/frame000120.png"), bw, bh);
+    ASSERT_EQ(bw, 1600);
+    ASSERT_EQ(bh, 1600);
+    const double smallShare = LitShare(small, w, h, false), largeShare = LitShare(large, bw, bh, true);
+    EXPECT_GT(smallShare, 0.02);
+    EXPECT_NEAR(largeShare / smallShare, 1.0, 0.15) << smallShare << " at 800, " << largeShare << " at 1600 halved";
+
+    ToolRun video = Capture(dir_, "--frames 6 --size 1920x1080 --video wide.mp4");
+    ASSERT_EQ(video.code, 0) << video.err;
+    const std::string probe = "ffprobe -v error -select_streams v:0 -count_frames -show_entries "
+                              "stream=codec_name,width,height,nb_read_frames -of csv=p=0 " +
+                              Quote(dir_.File("wide.mp4")) + " > " + Quote(dir_.File("probe.txt"));
+    ASSERT_EQ(std::system(probe.c_str()), 0);
+    EXPECT_EQ(ReadFile(dir_.File("probe.txt")), "h264,1920,1080,6\n");
 }
 
 // A name that starts with '-' is a file for ffmpeg too; numbers may have
@@ -209,6 +252,9 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out o --version=0", "", 2, "--version takes no value"},
         {"--out o --replay ./s.rec --keys 1:Q", "", 2, "--keys cannot go with --replay: the recording has its own"},
         {"--out o --exact", "", 2, "--exact goes with --replay"},
+        {"--out o --size 15x800", "", 2, "--size: 15x800 is out of range (each side 16 to 16384)"},
+        {"--out o --size wide", "", 2, "--size: \"wide\" is not WIDTHxHEIGHT"},
+        {"--size 1919x1080 --video v.mp4", "", 2, "--size: 1919x1080 has an odd side, which H.264 in .mp4 cannot take: try 1920x1080"},
         {"--out o --replay ./s.rec --from 2 --to 1", "", 2, "--to: must come after --from"},
         {"--out o --replay ./missing.rec", "", 2, "./missing.rec: cannot read it: No such file", 1},
         {"--out o --replay ./bad.rec", "printf 'nimbrel-recording 9\\n' > bad.rec &&", 2,
