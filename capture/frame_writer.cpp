@@ -1,5 +1,6 @@
 #include "capture/frame_writer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -12,11 +13,20 @@ namespace {
 constexpr int kPngLevel = 1;
 constexpr std::size_t kMaxWaiting = 2;
 
+// Threads for the PNG files: the machine's cores, up to four, which at
+// 4K keeps the encoding apace with the drawing without holding many 25 MB
+// frames.
+int WriterThreads() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp(cores, 1u, 4u));
+}
+
 }  // namespace
 
 FrameWriter::FrameWriter(std::string outDir, VideoPipe *video, int width, int height)
-    : outDir_(std::move(outDir)), video_(video), width_(width), height_(height),
-      thread_(&FrameWriter::Run, this) {}
+    : outDir_(std::move(outDir)), video_(video), width_(width), height_(height) {
+    for (int i = 0; i < WriterThreads(); ++i) threads_.emplace_back(&FrameWriter::Run, this);
+}
 
 FrameWriter::~FrameWriter() {
     {
@@ -24,7 +34,7 @@ FrameWriter::~FrameWriter() {
         stopping_ = true;
     }
     changed_.notify_all();
-    thread_.join();
+    for (std::thread &thread : threads_) thread.join();
 }
 
 std::string FrameWriter::PngName(const std::string &outDir, int number) {
@@ -50,6 +60,7 @@ bool FrameWriter::Submit(CapturedFrame frame) {
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return waiting_.size() < kMaxWaiting || !error_.empty(); });
     if (!error_.empty()) return false;
+    frame.order = submitted_++;
     waiting_.push_back(std::move(frame));
     changed_.notify_all();
     return true;
@@ -57,7 +68,7 @@ bool FrameWriter::Submit(CapturedFrame frame) {
 
 bool FrameWriter::Drain() {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return (waiting_.empty() && !busy_) || !error_.empty(); });
+    changed_.wait(lock, [this] { return (waiting_.empty() && busy_ == 0) || !error_.empty(); });
     return error_.empty();
 }
 
@@ -66,12 +77,14 @@ std::string FrameWriter::Error() {
     return error_;
 }
 
-bool FrameWriter::Write(const CapturedFrame &frame, std::string &error) {
+bool FrameWriter::WritePngFile(const CapturedFrame &frame, std::string &error) {
     // Frames are made again by running the capture again: not synced, which
     // costs the capture a disk flush a frame.
-    if (frame.png && !WritePng(PngName(outDir_, frame.number), frame.rgb.data(), width_, height_,
-                               kPngLevel, error, Durability::Unsynced))
-        return false;
+    return !frame.png || WritePng(PngName(outDir_, frame.number), frame.rgb.data(), width_, height_, kPngLevel,
+                                  error, Durability::Unsynced);
+}
+
+bool FrameWriter::WriteVideo(const CapturedFrame &frame, std::string &error) {
     for (int copy = 0; video_ && copy < frame.videoCopies; ++copy)
         if (!video_->WriteFrame(frame.rgb.data(), error)) return false;
     return true;
@@ -84,15 +97,24 @@ void FrameWriter::Run() {
         if (waiting_.empty()) return;  // stopping, with everything written
         CapturedFrame frame = std::move(waiting_.front());
         waiting_.pop_front();
-        busy_ = true;
+        ++busy_;
+        const bool failedBefore = !error_.empty();
         lock.unlock();
 
         std::string error;
-        const bool written = error_.empty() && Write(frame, error);
+        bool written = !failedBefore && WritePngFile(frame, error);
 
+        // The video takes its frames in order: this one waits its turn.
         lock.lock();
-        busy_ = false;
-        if (!written && error_.empty()) error_ = error.empty() ? "write failed" : error;
+        changed_.wait(lock, [this, &frame] { return videoTurn_ == frame.order; });
+        if (written && error_.empty()) {
+            lock.unlock();
+            written = WriteVideo(frame, error);
+            lock.lock();
+        }
+        ++videoTurn_;
+        --busy_;
+        if (!written && !failedBefore && error_.empty()) error_ = error.empty() ? "write failed" : error;
         spare_.push_back(std::move(frame.rgb));
         changed_.notify_all();
     }

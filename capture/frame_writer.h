@@ -1,8 +1,12 @@
-// Writes captured frames, as PNG files and to a video, on a thread of its
-// own and in order, so that encoding one frame overlaps drawing the next.
+// Writes captured frames, as PNG files and to a video, on a small pool of
+// threads sized to the machine, so that encoding overlaps drawing and, at
+// large sizes, PNG files are compressed side by side; the video still gets
+// its frames in order. At most kMaxWaiting frames wait besides those being
+// written, so memory stays bounded.
 #pragma once
 
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <string>
@@ -15,6 +19,7 @@ struct CapturedFrame {
     int number = 0;     // 1 for the first frame of the capture
     bool png = false;   // kept as a PNG file
     int videoCopies = 1;  // how many of the video's frames show it (0 or more)
+    std::uint64_t order = 0;  // set by Submit: its place in the video
     std::vector<unsigned char> rgb;  // width x height, rows top-down
 };
 
@@ -31,7 +36,7 @@ public:
     CapturedFrame NextFrame();
 
     // Hands a filled frame over; waits while two are already queued behind
-    // the one being written.
+    // those being written.
     // False once a write has failed: nothing more is written, and Error()
     // says why.
     bool Submit(CapturedFrame frame);
@@ -46,7 +51,8 @@ public:
 
 private:
     void Run();
-    bool Write(const CapturedFrame &frame, std::string &error);
+    bool WritePngFile(const CapturedFrame &frame, std::string &error);
+    bool WriteVideo(const CapturedFrame &frame, std::string &error);
 
     const std::string outDir_;
     VideoPipe *const video_;
@@ -56,8 +62,10 @@ private:
     std::condition_variable changed_;
     std::deque<CapturedFrame> waiting_;
     std::vector<std::vector<unsigned char>> spare_;
-    bool busy_ = false;
+    int busy_ = 0;                   // frames being written
+    std::uint64_t submitted_ = 0;    // frames handed over
+    std::uint64_t videoTurn_ = 0;    // the next frame the video takes
     bool stopping_ = false;
     std::string error_;
-    std::thread thread_;
+    std::vector<std::thread> threads_;
 };
