@@ -18,11 +18,14 @@
 #include "app/screenshot.h"
 #include "render/frame.h"
 #include "render/gl.h"
+#include "render/graphics.h"
 #include "sim/particles.h"
 
 namespace {
 
-constexpr int kMargin = 8;  // from the window's top-left corner
+// Sizes in pixels at the window's start-up size; a capture of another size
+// scales them (PixelScale), so the panel keeps its share of the frame.
+constexpr float kMarginAtStart = 8.0f;  // from the window's top-left corner
 
 // The panel's layout and what it was last drawn from, made when it is
 // first shown. It is drawn with ImGui only when the values, the timings or
@@ -44,8 +47,12 @@ struct Readout {
     std::map<std::string, ImVec4> controls;  // label: x, y, width, height
 } readout;
 
-constexpr float kLabelWidth = 140.0f;
-constexpr float kSliderWidth = 170.0f;
+constexpr float kLabelWidthAtStart = 140.0f;
+constexpr float kSliderWidthAtStart = 170.0f;
+
+// The sizes for the frame being drawn.
+float Scaled(float atStart) { return atStart * PixelScale(); }
+int Margin() { return static_cast<int>(Scaled(kMarginAtStart)); }
 
 void Start() {
     IMGUI_CHECKVERSION();
@@ -56,6 +63,10 @@ void Start() {
     ImGui::StyleColorsDark();
     // Opaque and borderless, so that a copy of its pixels is the panel.
     ImGui::GetStyle().WindowBorderSize = 0.0f;
+    if (PixelScale() != 1.0f) {
+        ImGui::GetStyle().ScaleAllSizes(PixelScale());
+        io.FontGlobalScale = PixelScale();
+    }
     ImGui_ImplOpenGL2_Init();
     readout.ready = true;
 }
@@ -70,8 +81,8 @@ void Remember(const char *label) {
 void Slider(const TunedValue &tuned) {
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted(tuned.label);
-    ImGui::SameLine(kLabelWidth);
-    ImGui::SetNextItemWidth(kSliderWidth);
+    ImGui::SameLine(Scaled(kLabelWidthAtStart));
+    ImGui::SetNextItemWidth(Scaled(kSliderWidthAtStart));
     std::string shown;  // ImGui reads it as a format: % doubled
     for (char c : ValueText(tuned, gParams)) shown += c == '%' ? std::string("%%") : std::string(1, c);
     int notch = NotchOf(tuned, gParams);
@@ -95,7 +106,7 @@ void BuildPanel(bool interactive) {
     FeedPanelFrame(interactive);
     ImGui_ImplOpenGL2_NewFrame();
     ImGui::NewFrame();
-    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(kMargin), static_cast<float>(kMargin)));
+    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(Margin()), static_cast<float>(Margin())));
     ImGui::SetNextWindowBgAlpha(1.0f);
     const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
                                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
@@ -108,7 +119,7 @@ void BuildPanel(bool interactive) {
     }
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("drag angles");
-    ImGui::SameLine(kLabelWidth);
+    ImGui::SameLine(Scaled(kLabelWidthAtStart));
     ImGui::Text("yaw %s", FormatStepped(gParams.yawAngle, 1.0).c_str());
     ZeroButton("zero yaw", gParams.yawAngle);
     ImGui::SameLine();
@@ -118,7 +129,7 @@ void BuildPanel(bool interactive) {
     ImGui::TextUnformatted("(left mouse)");
     ImGui::Checkbox("fade-out  C", &gParams.fadeOut);
     Remember("fade-out");
-    ImGui::SameLine(kLabelWidth + kSliderWidth * 0.5f);
+    ImGui::SameLine(Scaled(kLabelWidthAtStart + kSliderWidthAtStart * 0.5f));
     ImGui::Checkbox("fade-in  M (wins over fade-out)", &gParams.fadeIn);
     Remember("fade-in");
     if (ImGui::Button("Screenshot  Tab")) RequestScreenshot();
@@ -134,7 +145,7 @@ void BuildPanel(bool interactive) {
     }
     Remember("Save recording");
     ImGui::Separator();
-    PresetControls(kLabelWidth, kSliderWidth, Remember);
+    PresetControls(Scaled(kLabelWidthAtStart), Scaled(kSliderWidthAtStart), Remember);
     ImGui::Separator();
     // The timings and the closing line, as the readout's text has them:
     // after a line for each value, the drag angles and the two fades.
@@ -144,7 +155,7 @@ void BuildPanel(bool interactive) {
     if (interactive) SetPanelTyping(io.WantTextInput);
     readout.panelWidth = static_cast<int>(ImGui::GetWindowWidth());
     readout.panelHeight = static_cast<int>(ImGui::GetWindowHeight());
-    SetPanelRect(kMargin, kMargin, readout.panelWidth, readout.panelHeight);
+    SetPanelRect(Margin(), Margin(), readout.panelWidth, readout.panelHeight);
     ImGui::End();
     ImGui::Render();
 }
@@ -181,7 +192,7 @@ void DrawPanel() {
     BuildPanel(false);
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     readout.cached =
-        readout.cache.Copy(kMargin, kMargin, readout.panelWidth, readout.panelHeight, readout.width, readout.height);
+        readout.cache.Copy(Margin(), Margin(), readout.panelWidth, readout.panelHeight, readout.width, readout.height);
 }
 
 }  // namespace
