@@ -48,19 +48,31 @@ tail=360x800+0+0
 grab "$workdir/constant.png"
 base_emitter=$(region_brightness "$workdir/constant.png" $emitter)
 base_tail=$(region_brightness "$workdir/constant.png" $tail)
+# dimmed NAME REGION BOUND: grabs the window until REGION's brightness is at
+# most BOUND, up to 30 s (the smoke takes a moment to show a mode fully);
+# prints the last brightness, and fails when it never got there.
+dimmed() {
+  local level
+  for _ in $(seq 100); do
+    grab "$workdir/$1.png"
+    level=$(region_brightness "$workdir/$1.png" "$2")
+    at_least "$3" "$level" && { echo "$level"; return 0; }
+    sleep 0.3
+  done
+  echo "$level"
+  return 1
+}
 press C
 settle
-grab "$workdir/fade-out.png"
-out_tail=$(region_brightness "$workdir/fade-out.png" $tail)
+out_tail=$(dimmed fade-out $tail "$(awk -v b="$base_tail" 'BEGIN { print b * 0.8 }')") ||
+  fail "fade-out did not dim the tail ($base_tail, then $out_tail)"
 press C
 press M
 settle
-grab "$workdir/fade-in.png"
-in_emitter=$(region_brightness "$workdir/fade-in.png" $emitter)
+in_emitter=$(dimmed fade-in $emitter "$(awk -v b="$base_emitter" 'BEGIN { print b * 0.7 }')") ||
+  fail "fade-in did not dim the emitter ($base_emitter, then $in_emitter)"
 press M
 echo "emitter: constant $base_emitter, fade-in $in_emitter; tail: constant $base_tail, fade-out $out_tail"
-at_least "$(awk -v b="$base_tail" 'BEGIN { print b * 0.8 }')" "$out_tail" || fail "fade-out did not dim the tail"
-at_least "$(awk -v b="$base_emitter" 'BEGIN { print b * 0.7 }')" "$in_emitter" || fail "fade-in did not dim the emitter"
 
 # K from 4000 down to 0 (a further K keeps it there): a black picture.
 press K
