@@ -132,6 +132,15 @@ bool ParseParameterText(const NamedParameter &named, std::string_view text, Simu
     return SetParameter(named, value, params, problem);
 }
 
+double ParameterValue(const NamedParameter &named, const SimulationParameters &params) {
+    switch (named.kind) {
+    case ParameterKind::Flag: return params.*named.flag ? 1.0 : 0.0;
+    case ParameterKind::Count: return params.particleCount;
+    case ParameterKind::Number: break;
+    }
+    return static_cast<double>(params.*named.number);
+}
+
 bool SameParameter(const NamedParameter &named, const SimulationParameters &a, const SimulationParameters &b) {
     switch (named.kind) {
     case ParameterKind::Flag: return a.*named.flag == b.*named.flag;

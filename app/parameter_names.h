@@ -39,5 +39,8 @@ std::string ParameterText(const NamedParameter &named, const SimulationParameter
 bool ParseParameterText(const NamedParameter &named, std::string_view text, SimulationParameters &params,
                         std::string &problem);
 
+// The value as a double, which holds a float, a count or a flag exactly.
+double ParameterValue(const NamedParameter &named, const SimulationParameters &params);
+
 // Whether the value is the same, bit for bit.
 bool SameParameter(const NamedParameter &named, const SimulationParameters &a, const SimulationParameters &b);

@@ -81,10 +81,7 @@ void RecorderFrameStarts() {
     for (std::size_t i = 0; i < names.size(); ++i) {
         const NamedParameter &named = names[i];
         if (SameParameter(named, gParams, recorder.seen)) continue;
-        const double value = named.kind == ParameterKind::Flag    ? (gParams.*named.flag ? 1.0 : 0.0)
-                             : named.kind == ParameterKind::Count ? gParams.particleCount
-                                                                  : static_cast<double>(gParams.*named.number);
-        Change(static_cast<std::uint8_t>(i), value);
+        Change(static_cast<std::uint8_t>(i), ParameterValue(named, gParams));
     }
     if (gReadoutShown != recorder.panelSeen) Change(RecordedChange::kPanel, gReadoutShown ? 1.0 : 0.0);
     recorder.seen = gParams;

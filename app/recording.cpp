@@ -189,9 +189,7 @@ private:
         if (!ParseParameterText(*named, text, params, why)) return Fail(problem, std::string(name) + ": " + why);
         if (change) {
             change->what = static_cast<std::uint8_t>(named - NamedParameters().data());
-            change->value = named->kind == ParameterKind::Flag    ? (params.*named->flag ? 1.0 : 0.0)
-                            : named->kind == ParameterKind::Count ? params.particleCount
-                                                                  : static_cast<double>(params.*named->number);
+            change->value = ParameterValue(*named, params);
         }
         return true;
     }

@@ -1,7 +1,6 @@
 #include "capture/frame_plan.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "app/key_actions.h"
 #include "app/screenshot.h"

@@ -114,8 +114,8 @@ bool SetUpDrawing(const CaptureOptions &options, std::string &error, int &code) 
     if (width != options.width || height != options.height || options.width > largestWidth ||
         options.height > largestHeight) {
         error = "--size: " + std::to_string(options.width) + "x" + std::to_string(options.height) +
-                " is more than the GL draws here (at most " + std::to_string(std::min(largestWidth, 65535)) + "x" +
-                std::to_string(std::min(largestHeight, 65535)) + ")";
+                " is more than the GL draws here (at most " + std::to_string(largestWidth) + "x" +
+                std::to_string(largestHeight) + ")";
         code = 2;
         TearDownDrawing();
         return false;
