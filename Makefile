@@ -6,7 +6,7 @@ BUILD_FUZZ ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-sanitize fuzz bench package check-fresh clean
+.PHONY: all deps build run test test-display test-sanitize fuzz bench package check-fresh clean
 
 all: build
 
@@ -24,6 +24,13 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The display tests RUNS times under CONDITION: idle, busy (every core
+# kept busy) or one-core (the software renderer on one thread of one core).
+RUNS      ?= 6
+CONDITION ?= idle
+test-display: build
+	tools/repeat-display-tests.sh $(RUNS) $(CONDITION) $(BUILD)
 
 # The same tests built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps

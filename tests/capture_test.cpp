@@ -178,6 +178,38 @@ TEST_F(CaptureTest, OtherSizesKeepTheLook) {
     EXPECT_EQ(Probe(dir_, "wide.mp4"), "h264,1920,1080,60/1,6\n");
 }
 
+// What a key does to the look, on the capture's fixed clock, so the same on
+// every machine: bigger sprites light more, fade-out dims the old smoke of
+// the tail, fade-in the newborn smoke at the emitter, a count of 0 is black.
+TEST_F(CaptureTest, KeysChangeTheLookOnTheFixedClock) {
+    const auto frame200 = [this](const std::string &name, const std::string &keys) {
+        const ToolRun run = Capture(dir_, "--frames 200 --every 200 --out " + name + (keys.empty() ? "" : " --keys " + keys));
+        EXPECT_EQ(run.code, 0) << run.err;
+        int width = 0, height = 0;
+        return ReadPng(dir_.File(name + "/frame000200.png"), width, height);
+    };
+    // The mean grey of the region from (x, y), w x h, 0 to 255.
+    const auto mean = [](const std::vector<unsigned char> &rgb, int x, int y, int w, int h) {
+        double sum = 0.0;
+        for (int row = y; row < y + h; ++row)
+            for (int column = x; column < x + w; ++column)
+                for (int c = 0; c < 3; ++c) sum += rgb[3 * (static_cast<std::size_t>(row) * 800 + column) + c];
+        return sum / (3.0 * w * h);
+    };
+    const std::vector<unsigned char> plain = frame200("plain", "");
+    const std::vector<unsigned char> large = frame200("large", "1:Z,1:Z,1:Z,1:Z,1:Z,1:Z,1:Z,1:Z");
+    const std::vector<unsigned char> fadeOut = frame200("fade-out", "1:C");
+    const std::vector<unsigned char> fadeIn = frame200("fade-in", "1:M");
+    const std::vector<unsigned char> none = frame200("none", "1:K,1:K");
+    for (const auto *picture : {&plain, &large, &fadeOut, &fadeIn, &none}) ASSERT_EQ(picture->size(), 800u * 800u * 3u);
+    const double plainLit = LitShare(plain, 800, 800, false), largeLit = LitShare(large, 800, 800, false);
+    EXPECT_GT(largeLit, 1.2 * plainLit) << "30 px: " << plainLit << ", 62 px: " << largeLit;
+    const double tail = mean(plain, 0, 0, 360, 800), emitter = mean(plain, 680, 320, 120, 160);
+    EXPECT_LT(mean(fadeOut, 0, 0, 360, 800), 0.8 * tail) << "fade-out did not dim the tail";
+    EXPECT_LT(mean(fadeIn, 680, 320, 120, 160), 0.8 * emitter) << "fade-in did not dim the emitter";
+    EXPECT_EQ(*std::max_element(none.begin(), none.end()), 0) << "a count of 0 still draws";
+}
+
 // A name that starts with '-' is a file for ffmpeg too; numbers may have
 // leading zeros.
 TEST_F(CaptureTest, VideoReadsBackWithItsSizeRateAndFrames) {

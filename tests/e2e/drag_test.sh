@@ -11,9 +11,8 @@ now_ms() { date +%s%3N; }
 start_nimbrel
 id=$(wait_for_window Nimbrel)
 xdotool windowfocus --sync "$id"
-sleep 1
 for _ in $(seq 20); do press I; done  # 4000 + 20 x 2000 = 44,000 particles
-sleep 1
+settle
 
 steps=()
 for _ in $(seq 60); do steps+=(mousemove_relative 3 1 sleep 0.01); done
@@ -24,12 +23,11 @@ xdotool keydown Tab
 sleep 0.3
 xdotool keyup Tab
 
-shot="$workdir/screenshot0.ppm"
-for _ in $(seq 600); do [ -s "$shot" ] && break; sleep 0.1; done
-[ -s "$shot" ] || fail "Tab after the drag wrote no screenshot within 60 s: the press was lost"
+for _ in $(seq 600); do [ "$(shots_written)" = 2 ] && break; sleep 0.1; done
+[ "$(shots_written)" = 2 ] || fail "Tab after the drag wrote no screenshot within 60 s: the press was lost"
 echo "screenshot written $(( $(now_ms) - stopped )) ms after the mouse stopped (Tab held 300 ms)"
 
 "$CLOSE_TOOL" "$id"
 wait_exit 20
 [ "$exit_code" = 0 ] || fail "exit code $exit_code"
-echo "PASS"
+pass

@@ -25,4 +25,4 @@ echo "--fullscreen: $screen; F11: 800x800, then $screen again"
 "$CLOSE_TOOL" "$id"
 wait_exit 20
 [ "$exit_code" = 0 ] || fail "exit code $exit_code"
-echo "PASS"
+pass

@@ -17,12 +17,35 @@ cleanup() {
 }
 trap cleanup EXIT
 
+recordings="$workdir/data/nimbrel/recordings"
+
+# frame_rate: the frame rate of the last session, as its recording tells
+# it (frames over the sum of their clock steps); a program still running
+# is ended in order first, so that it keeps its recording.
+frame_rate() {
+  if [ -n "$nimbrel_pid" ] && kill -TERM "$nimbrel_pid" 2>/dev/null; then
+    for _ in $(seq 100); do kill -0 "$nimbrel_pid" 2>/dev/null || break; sleep 0.1; done
+  fi
+  [ -s "$recordings/last-session" ] || { echo "unknown (no recording)"; return 0; }
+  awk '/^(run|frame):/ { last = $1 == "run:" ? NF : 2; frames += last - 1
+         for (i = 2; i <= last; i++) { n = split($i, s, "+"); for (j = 1; j <= n; j++) if (s[j] != "-") ms += s[j] } }
+       END { if (ms > 0) printf "%.0f fps (%d frames in %.1f s)\n", frames * 1000 / ms, frames, ms / 1000
+             else print "unknown (no clock steps)" }' "$recordings/last-session"
+}
+
 fail() {
   echo "FAIL: $*" >&2
+  echo "frame rate: $(frame_rate)" >&2
   for log in stdout stderr; do
     [ -s "$workdir/$log.txt" ] && { echo "--- nimbrel $log:" >&2; tail -n 40 "$workdir/$log.txt" >&2; }
   done
   exit 1
+}
+
+# pass: the frame rate the test saw, and PASS.
+pass() {
+  echo "frame rate: $(frame_rate)"
+  echo "PASS"
 }
 
 # start_nimbrel [with-sprite|without-sprite] [OPTION...]: starts the
@@ -123,3 +146,18 @@ wait_exit() {
 
 # at_least A B: true when A >= B, for fractions.
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
+
+# replay_exact DIR: renders the last session again, exactly, off screen in
+# DIR, drawing only the frames it took screenshots of: DIR/screenshot0.ppm
+# is then the session's last screenshot, as the capture draws it.
+replay_exact() {
+  mkdir -p "$1"
+  [ -n "$SPRITE" ] && cp "$SPRITE" "$1/particle3.bmp"
+  (cd "$1" && env -u DISPLAY LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0 \
+    __EGL_VENDOR_LIBRARY_FILENAMES=/usr/share/glvnd/egl_vendor.d/50_mesa.json \
+    "${CAPTURE:?path to nimbrel-capture}" --replay last-session --exact --every 999999 --out frames) \
+    >"$workdir/replay.txt" 2>&1 || fail "exact replay: $(tail -n 5 "$workdir/replay.txt")"
+}
+
+# recorded NAME: the values NAME took during the last session, in order.
+recorded() { grep -o " $1=[^ ]*" "$recordings/last-session" | cut -d= -f2 | tr '\n' ' ' | sed 's/ $//'; }

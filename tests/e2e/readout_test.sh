@@ -21,7 +21,7 @@ lifetime_line=420x14+8+110 # the fifth
 start_nimbrel
 id=$(wait_for_window Nimbrel)
 xdotool windowfocus --sync "$id"
-sleep 1
+settle
 grab "$workdir/hidden.png"
 [ "$(text_pixels "$workdir/hidden.png")" -lt 100 ] || fail "the corner is lit before F3"
 
@@ -53,4 +53,4 @@ grab "$workdir/gone.png"
 "$CLOSE_TOOL" "$id"
 wait_exit 20
 [ "$exit_code" = 0 ] || fail "exit code $exit_code"
-echo "PASS"
+pass

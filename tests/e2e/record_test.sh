@@ -47,7 +47,7 @@ capture() {
   (cd "$replay" && env -u DISPLAY LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0 \
     __EGL_VENDOR_LIBRARY_FILENAMES=/usr/share/glvnd/egl_vendor.d/50_mesa.json "$CAPTURE" "$@")
 }
-capture --replay last-session --exact --out exact > "$workdir/exact.txt" 2>&1 || fail "exact replay: $(cat "$workdir/exact.txt")"
+replay_exact "$replay"
 cmp -s "$workdir/screenshot0.ppm" "$replay/screenshot0.ppm" || fail "the exact replay's screenshot differs from the live one"
 
 seconds=$(awk '/^clock / { first = $2 } END { }
@@ -65,4 +65,4 @@ id=$(wait_for_window Nimbrel)
 "$CLOSE_TOOL" "$id"
 wait_exit 20
 grep -q "fade_out=true" "$workdir/data/nimbrel/recordings/last-session" || fail "--resume did not start from the last values"
-echo "PASS"
+pass
