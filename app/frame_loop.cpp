@@ -9,25 +9,25 @@ namespace {
 // otherwise waiting messages up to the first that needs a frame of its own.
 // True when a message took the pass, so that no key acts in it; `message`
 // is then the quit when one was taken.
-bool TakeMessages(WindowMessage &message) {
-    while (gMessages.TakeEnding(message)) {
+bool TakeMessages(App &app, WindowMessage &message) {
+    while (app.messages.TakeEnding(message)) {
         if (message.kind == MessageKind::Quit) return true;
-        HandleWindowMessage(message);  // posts the quit
+        HandleWindowMessage(app, message);  // posts the quit
     }
     WindowMessage next;
-    while (gMessages.Take(next))
-        if (HandleWindowMessage(next)) return true;
+    while (app.messages.Take(next))
+        if (HandleWindowMessage(app, next)) return true;
     return false;
 }
 
 }  // namespace
 
-int RunFrameLoop(EventPump pump, FrameRenderer renderFrame) {
+int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer renderFrame) {
     WindowMessage message;  // starts as no message, so the loop is entered
     while (message.kind != MessageKind::Quit) {
-        pump(gMessages);
-        if (!TakeMessages(message) && gInput.keyPending) ApplyPendingKey();
-        renderFrame();
+        pump(app.messages);
+        if (!TakeMessages(app, message) && app.input.keyPending) ApplyPendingKey(app);
+        renderFrame(app, clock());
     }
     return static_cast<int>(message.param);
 }

@@ -1,72 +1,73 @@
 #include "app/key_actions.h"
 
-#include "app/outcome.h"
-#include "app/recorder.h"
-#include "app/screenshot.h"
-#include "app/window_handler.h"
+#include "app/key_table.h"
 #include "platform/sdl_platform.h"
 #include "sim/particles.h"
 
 namespace {
 
-void ChangeCount(const KeyAction &row) {
-    const std::int32_t count = gParams.particleCount;
+void ChangeCount(const KeyAction &row, SimulationParameters &params) {
+    const std::int32_t count = params.particleCount;
     std::int64_t next = count + static_cast<std::int64_t>(StepFor(row, count));
     // The pool holds kPoolSize particles; the count never claims more.
     if (next > kPoolSize) next = kPoolSize;
-    SetParticleCount(static_cast<std::int32_t>(next));
+    SetParticleCount(params, static_cast<std::int32_t>(next));
 }
 
-void Apply(const KeyAction &row) {
+void Apply(const KeyAction &row, App &app) {
+    SimulationParameters &params = app.params;
     switch (row.operation) {
     case KeyOperation::Add:
     case KeyOperation::Subtract:
         if (row.countsParticles) {
-            ChangeCount(row);
+            ChangeCount(row, params);
         } else {
-            float &value = gParams.*row.value;
+            float &value = params.*row.value;
             value = static_cast<float>(static_cast<double>(value) + StepFor(row, value));
         }
         break;
     case KeyOperation::Toggle:
-        gParams.*row.flag = !(gParams.*row.flag);
+        params.*row.flag = !(params.*row.flag);
         break;
     case KeyOperation::Screenshot:
-        RequestScreenshot();
+        app.screenshotRequested = true;
         break;
     }
 }
 
 }  // namespace
 
-bool gReadoutShown = false;
+void KeepSessionNow(App &app) {
+    std::string message;
+    SaveRecordingNow(app.recorder.Session(), message);
+    app.panel.outcome.Tell(message);
+}
 
-void ApplyPendingKey() {
+void ApplyPendingKey(App &app) {
+    InputState &input = app.input;
     bool acted = false;
     for (const KeyAction &row : kKeyActions) {
-        if (!gInput.keyDown[row.key]) continue;
-        gInput.keyDown[row.key] = false;
-        Apply(row);
+        if (!input.keyDown[row.key]) continue;
+        input.keyDown[row.key] = false;
+        Apply(row, app);
         acted = true;
         break;
     }
-    if (!acted && gInput.keyDown[kReadoutKey]) {
-        gInput.keyDown[kReadoutKey] = false;
-        gReadoutShown = !gReadoutShown;
-    } else if (!acted && gInput.keyDown[kFullscreenKey]) {
-        gInput.keyDown[kFullscreenKey] = false;
+    if (!acted && input.keyDown[kReadoutKey]) {
+        input.keyDown[kReadoutKey] = false;
+        app.panelShown = !app.panelShown;
+    } else if (!acted && input.keyDown[kFullscreenKey]) {
+        input.keyDown[kFullscreenKey] = false;
         SetFullscreen(!IsFullscreen());
-    } else if (!acted && gInput.keyDown[kRecordKey]) {
-        gInput.keyDown[kRecordKey] = false;
-        std::string message;
-        SaveRecordingNow(message);
-        TellOutcome(message);
+    } else if (!acted && input.keyDown[kRecordKey]) {
+        input.keyDown[kRecordKey] = false;
+        KeepSessionNow(app);
     }
     // A press that waits behind the one that acted keeps the dispatch
     // coming, so that it acts at the next pass free of messages.
-    gInput.keyPending = false;
-    for (const KeyAction &row : kKeyActions) gInput.keyPending = gInput.keyPending || gInput.keyDown[row.key];
+    input.keyPending = false;
+    for (const KeyAction &row : kKeyActions) input.keyPending = input.keyPending || input.keyDown[row.key];
     for (const std::uint8_t key : {kReadoutKey, kFullscreenKey, kRecordKey})
-        gInput.keyPending = gInput.keyPending || gInput.keyDown[key];
+        input.keyPending = input.keyPending || input.keyDown[key];
 }
 

@@ -72,11 +72,11 @@ const std::array<KeyAction, kKeyActionCount> kKeyActions = {{
     Toggle('M', &P::fadeIn),
 }};
 
-bool KeyActs(const KeyAction &row) {
+bool KeyActs(const KeyAction &row, const SimulationParameters &params) {
     switch (row.operation) {
     case KeyOperation::Add:
     case KeyOperation::Subtract:
-        return GuardHolds(row, row.countsParticles ? gParams.particleCount : gParams.*row.value);
+        return GuardHolds(row, row.countsParticles ? params.particleCount : params.*row.value);
     case KeyOperation::Toggle:
     case KeyOperation::Screenshot:
         break;

@@ -48,7 +48,7 @@ constexpr std::uint8_t kRecordKey = 0x78;
 
 // Whether a press of the row's key would change its value now: false only
 // for a step whose guard fails, the value being one step past its limit.
-bool KeyActs(const KeyAction &row);
+bool KeyActs(const KeyAction &row, const SimulationParameters &params);
 
 // The guard looks at the value before the step, so a value at or inside
 // its bound takes one more full step and may end one step beyond it: the

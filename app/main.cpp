@@ -6,19 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "app/app.h"
 #include "app/command_line.h"
 #include "app/frame_loop.h"
 #include "app/presets.h"
 #include "app/program_frame.h"
-#include "app/readout.h"
-#include "app/recorder.h"
 #include "app/scene.h"
 #include "app/user_message.h"
-#include "app/window_handler.h"
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
-#include "sim/clock.h"
-#include "sim/parameters.h"
+#include "sim/particles.h"
 
 int main(int argc, char **argv) {
     const ProgramCommand command = ParseProgramCommand(std::vector<std::string>(argv + 1, argv + argc));
@@ -36,6 +33,9 @@ int main(int argc, char **argv) {
         break;
     }
 
+    // The program's state: the process-wide blocks, handed down.
+    App app(gParams, gParticles, gSmoke);
+
     // A preset's values are in place before the pool is filled, so the
     // first frame already shows the look.
     if (!command.preset.empty()) {
@@ -44,7 +44,7 @@ int main(int argc, char **argv) {
             PrintDiagnostic(preset.error);
             return 2;
         }
-        gParams = preset.params;
+        app.params = preset.params;
     }
     if (command.resume) {
         const RecordingLoad last = ReadRecordingFile(RecordingPath(kLastSession));
@@ -52,11 +52,10 @@ int main(int argc, char **argv) {
             PrintDiagnostic(last.error);
             return 2;
         }
-        gParams = last.recording.FinalValues();
+        app.params = last.recording.FinalValues();
     }
 
     SetMessageSink(ShowSdlMessage);
-    SetMillisecondClock(SdlMilliseconds);
     SetGraphicsPlatform(SdlGraphicsPlatform());
 
     // The window or its context cannot be made: the reason goes to the
@@ -70,15 +69,13 @@ int main(int argc, char **argv) {
         CloseMainWindow();
         return 1;
     }
-    InitScene();
-    SetMessageFilter(ReadoutTakesMessage);  // the panel's mouse presses
+    InitScene(app.params, app.pool, app.smoke);
     // Recorded from the first frame.
     int width = 0, height = 0;
     DrawableSize(width, height);
-    StartRecorder(NIMBREL_VERSION, width, height, SdlMilliseconds);
-    SetMillisecondClock(RecordingClock);
+    app.recorder.Start(NIMBREL_VERSION, width, height, app.params, app.panelShown);
 
-    const int exitCode = RunFrameLoop(PumpSdlEvents, RenderProgramFrame);
+    const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderProgramFrame);
 
     // Every orderly exit keeps the session.
     const auto tell = [](bool saved, const std::string &message) {
@@ -88,10 +85,11 @@ int main(int argc, char **argv) {
             PrintDiagnostic(message);
     };
     std::string kept;
-    if (!command.record.empty()) tell(SaveRecording(command.record, kept), kept);
-    tell(KeepLastSession(kept), kept);
+    const Recording &session = app.recorder.Session();
+    if (!command.record.empty()) tell(SaveRecording(session, command.record, kept), kept);
+    tell(KeepLastSession(session, kept), kept);
 
-    ShutdownReadout();
+    ShutdownPanel(app.panel);
     ShutdownGraphics();
     CloseMainWindow();
     return exitCode;

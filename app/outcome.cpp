@@ -2,15 +2,7 @@
 
 #include "app/user_message.h"
 
-namespace {
-std::string latest;
-}  // namespace
-
-void TellOutcome(const std::string &outcome) {
+void Outcome::Tell(const std::string &outcome) {
     latest = outcome;
     PrintOutputLine(outcome + "\n");
 }
-
-void ShowOutcome(const std::string &outcome) { latest = outcome; }
-
-const std::string &LatestOutcome() { return latest; }

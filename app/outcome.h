@@ -5,8 +5,11 @@
 
 #include <string>
 
-// Shows `outcome` in the panel and prints it as a line.
-void TellOutcome(const std::string &outcome);
-// Shows it in the panel only: a remark on typing, not an outcome.
-void ShowOutcome(const std::string &outcome);
-const std::string &LatestOutcome();
+struct Outcome {
+    std::string latest;
+
+    // Shows `outcome` in the panel and prints it as a line.
+    void Tell(const std::string &outcome);
+    // Shows it in the panel only: a remark on typing, not an outcome.
+    void Show(const std::string &outcome) { latest = outcome; }
+};

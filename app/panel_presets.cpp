@@ -7,35 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "app/outcome.h"
-#include "app/presets.h"
 #include "app/user_message.h"
 #include "platform/sdl_platform.h"
-#include "sim/parameters.h"
 
 namespace {
 
-// The list, the one picked, the name to save as, a question waiting for
-// its answer, and the last outcome.
-struct PresetPanel {
-    std::vector<PresetEntry> presets;
-    bool presetsListed = false;
-    std::string passedOver;  // what the listing passed over, said once
-    int picked = -1;
-    char saveName[kMaxPresetNameLength + 1] = "";
-    int offered = 0, refused = 0;  // characters typed into the name field in this frame, and refused
-    enum class Asking { Nothing, Delete, Replace } asking = Asking::Nothing;
-} panel;
-
 using Asking = PresetPanel::Asking;
-
-void Tell(const std::string &outcome) { TellOutcome(outcome); }
 
 std::string Plural(int count, const char *one, const char *many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-void ListPresetsAgain() {
+void ListPresetsAgain(PresetPanel &panel) {
     PassedOver passed;
     panel.presets = ListPresets(ProgramFolder(), &passed);
     panel.presetsListed = true;
@@ -62,6 +45,7 @@ std::string Shown(const std::string &name) {
 // The name field takes only what the rule allows; what it refuses is
 // counted, and said at once.
 int FilterNameCharacter(ImGuiInputTextCallbackData *data) {
+    PresetPanel &panel = *static_cast<PresetPanel *>(data->UserData);
     ++panel.offered;
     if (ValidPresetNameCharacter(data->EventChar)) return 0;
     ++panel.refused;
@@ -76,42 +60,41 @@ void Wrapped(const std::string &text, float width) {
     ImGui::PopTextWrapPos();
 }
 
-void LoadPicked() {
+void LoadPicked(const PresetPanel &panel, Outcome &outcome, SimulationParameters &params) {
     const PresetEntry &entry = panel.presets[static_cast<std::size_t>(panel.picked)];
     const PresetLoad load = ReadPresetFile(entry.path);
-    if (!load.ok) return Tell("cannot load preset: " + load.error);
-    gParams = load.params;
-    Tell("loaded preset \"" + entry.name + "\"");
+    if (!load.ok) return outcome.Tell("cannot load preset: " + load.error);
+    params = load.params;
+    outcome.Tell("loaded preset \"" + entry.name + "\"");
 }
 
-void SaveNamed() {
+void SaveNamed(PresetPanel &panel, Outcome &outcome, const SimulationParameters &params) {
     const std::string name = panel.saveName;
     std::string message;
-    SavePreset(name, gParams, NIMBREL_VERSION, message);
-    Tell(message);
-    ListPresetsAgain();
+    SavePreset(name, params, NIMBREL_VERSION, message);
+    outcome.Tell(message);
+    ListPresetsAgain(panel);
 }
 
 // A question and its two answers; true once answered.
-bool Ask(const std::string &question, const char *yesLabel, bool &yes, ControlRecorder remember) {
+bool Ask(const std::string &question, const char *yesLabel, bool &yes, ControlRects &controls) {
     ImGui::TextUnformatted(question.c_str());
     ImGui::SameLine();
     yes = ImGui::SmallButton(yesLabel);
-    remember(yesLabel);
+    controls.Remember(yesLabel);
     ImGui::SameLine();
     const bool no = ImGui::SmallButton("No");
-    remember("No");
+    controls.Remember("No");
     return yes || no;
 }
 
 }  // namespace
 
-const std::string &PresetPanelOutcome() { return LatestOutcome(); }
-
 // The presets: the list, Load, Delete (the user's own, once confirmed),
 // and Save as under a typed name (over an existing one once confirmed).
-void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember) {
-    if (!panel.presetsListed) ListPresetsAgain();
+void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &params, float labelWidth,
+                    float fieldWidth, ControlRects &controls) {
+    if (!panel.presetsListed) ListPresetsAgain(panel);
     const bool picked = panel.picked >= 0 && panel.picked < static_cast<int>(panel.presets.size());
     const PresetEntry *entry = picked ? &panel.presets[static_cast<std::size_t>(panel.picked)] : nullptr;
 
@@ -126,25 +109,25 @@ void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember
                 panel.picked = static_cast<int>(i);
                 panel.asking = Asking::Nothing;
             }
-            remember(("preset " + candidate.name).c_str());
+            controls.Remember(("preset " + candidate.name).c_str());
         }
         ImGui::EndListBox();
     }
     ImGui::SameLine();
     ImGui::BeginGroup();
-    if (ImGui::Button("Load") && entry) LoadPicked();
-    remember("Load");
+    if (ImGui::Button("Load") && entry) LoadPicked(panel, outcome, params);
+    controls.Remember("Load");
     if (entry && !entry->builtIn && ImGui::Button("Delete")) panel.asking = Asking::Delete;
-    remember("Delete");
+    controls.Remember("Delete");
     ImGui::EndGroup();
     bool yes = false;
-    if (panel.asking == Asking::Delete && entry && Ask("Delete \"" + entry->name + "\"?", "Yes, delete", yes, remember)) {
+    if (panel.asking == Asking::Delete && entry && Ask("Delete \"" + entry->name + "\"?", "Yes, delete", yes, controls)) {
         panel.asking = Asking::Nothing;
         if (yes) {
             std::string message;
             DeletePreset(entry->name, message);
-            Tell(message);
-            ListPresetsAgain();
+            outcome.Tell(message);
+            ListPresetsAgain(panel);
         }
     }
 
@@ -157,32 +140,32 @@ void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember
     const bool entered =
         ImGui::InputText("##save name", panel.saveName, sizeof panel.saveName,
                          ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackCharFilter,
-                         FilterNameCharacter);
-    remember("save name");
+                         FilterNameCharacter, &panel);
+    controls.Remember("save name");
     const std::size_t after = std::strlen(panel.saveName);
     // A full field takes no more: typing or pasting into it says so.
     const bool full = after == kMaxPresetNameLength &&
                       static_cast<int>(after) - static_cast<int>(before) < panel.offered - panel.refused;
     if (panel.refused > 0 || full)
-        ShowOutcome(std::string(full ? "the name is full: " : "not taken: ") + kPresetNameRule);
+        outcome.Show(std::string(full ? "the name is full: " : "not taken: ") + kPresetNameRule);
     ImGui::SameLine();
     const bool save = ImGui::Button("Save") || entered;
-    remember("Save");
+    controls.Remember("Save");
     if (save) {
         if (!ValidPresetName(panel.saveName))
-            Tell(std::string("cannot save preset \"") + panel.saveName + "\": " + kPresetNameRule);
+            outcome.Tell(std::string("cannot save preset \"") + panel.saveName + "\": " + kPresetNameRule);
         else if (UserPresetExists(panel.saveName))
             panel.asking = Asking::Replace;
         else
-            SaveNamed();
+            SaveNamed(panel, outcome, params);
     }
     if (panel.asking == Asking::Replace &&
-        Ask(std::string("Replace your \"") + panel.saveName + "\"?", "Yes, replace", yes, remember)) {
+        Ask(std::string("Replace your \"") + panel.saveName + "\"?", "Yes, replace", yes, controls)) {
         panel.asking = Asking::Nothing;
-        if (yes) SaveNamed();
+        if (yes) SaveNamed(panel, outcome, params);
     }
     const float wrap = labelWidth + fieldWidth + 120.0f;
     if (!panel.passedOver.empty()) Wrapped(panel.passedOver, wrap);
-    if (!LatestOutcome().empty()) Wrapped(LatestOutcome(), wrap);
+    if (!outcome.latest.empty()) Wrapped(outcome.latest, wrap);
 }
 

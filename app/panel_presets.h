@@ -5,15 +5,27 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-// Where a control was drawn, for ReadoutControlRect: called with each
-// control's label right after it.
-using ControlRecorder = void (*)(const char *label);
+#include "app/outcome.h"
+#include "app/panel_controls.h"
+#include "app/presets.h"
+#include "sim/parameters.h"
 
-// The last outcome the panel shows: "saved preset ...", or why a typed
-// character was not taken.
-const std::string &PresetPanelOutcome();
+// The list, the one picked, the name to save as, a question waiting for
+// its answer.
+struct PresetPanel {
+    std::vector<PresetEntry> presets;
+    bool presetsListed = false;
+    std::string passedOver;  // what the listing passed over, said once
+    int picked = -1;
+    char saveName[kMaxPresetNameLength + 1] = "";
+    int offered = 0, refused = 0;  // characters typed into the name field in this frame, and refused
+    enum class Asking { Nothing, Delete, Replace } asking = Asking::Nothing;
+};
 
 // Adds the presets' controls to the ImGui window being built: labels in a
 // column `labelWidth` wide, the list and the name field `fieldWidth` wide.
-void PresetControls(float labelWidth, float fieldWidth, ControlRecorder remember);
+// A preset loaded goes into `params`; what happened, into `outcome`.
+void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &params, float labelWidth,
+                    float fieldWidth, ControlRects &controls);

@@ -1,18 +1,29 @@
 #include "app/program_frame.h"
 
-#include "app/readout.h"
-#include "app/recorder.h"
-#include "app/screenshot.h"
+#include "app/key_actions.h"
+#include "render/frame.h"
 #include "render/graphics.h"
 
-void DrawProgramFrame() {
-    RecorderFrameStarts();
-    DrawFrameWithReadout();
-    if (ScreenshotPending()) RecorderScreenshot();
-    SavePendingScreenshot();
+void DrawProgramFrame(App &app, std::uint32_t now) {
+    const bool panel = app.panelShown;
+    app.recorder.FrameStarts(app.params, panel);
+    // The update reads the clock twice the first time: once to start from.
+    if (!app.smoke.clockStarted) app.recorder.Reading(now);
+    app.recorder.Reading(now);
+    PanelFrameStarts(app.panel, panel);
+    DrawFrame(app.params, app.pool, app.smoke, now, panel ? &app.panel.simulationMs : nullptr);
+    if (panel) {
+        const PanelRequests requests = DrawPanel(app.panel, app.params);
+        app.screenshotRequested = app.screenshotRequested || requests.screenshot;
+        if (requests.saveRecording) KeepSessionNow(app);
+    }
+    if (!app.screenshotRequested) return;
+    app.screenshotRequested = false;
+    app.recorder.Screenshot();
+    app.writeScreenshot(kScreenshotFile, kDrawableSize, kDrawableSize);
 }
 
-void RenderProgramFrame() {
-    DrawProgramFrame();
+void RenderProgramFrame(App &app, std::uint32_t now) {
+    DrawProgramFrame(app, now);
     CurrentGraphicsPlatform().swapBuffers();
 }

@@ -24,25 +24,13 @@ constexpr FieldKey kFieldKeys[] = {
     {0x2E, ImGuiKey_Delete},
 };
 
-struct PanelInputState {
-    bool pointerKnown = false;
-    int pointerX = 0, pointerY = 0;
-    bool buttonHeld = false;  // from a press made over the panel to its release
-    bool typing = false;
-    int x = 0, y = 0, width = 0, height = 0;  // the panel, as laid out last
-    std::array<bool, 256> keyHeld{};          // fed down to ImGui, not yet up
-    bool keyMapSet = false;
-    bool haveLastFrame = false;
-    Clock::time_point lastFrame;
-} input;
-
 bool IsFieldKey(std::uint32_t code) {
     for (const FieldKey &field : kFieldKeys)
         if (field.code == code) return true;
     return false;
 }
 
-void FeedKey(std::uint32_t code, bool down) {
+void FeedKey(PanelInput &input, std::uint32_t code, bool down) {
     for (const FieldKey &field : kFieldKeys) {
         if (field.code != code) continue;
 #if IMGUI_VERSION_NUM >= 18700
@@ -58,24 +46,24 @@ void FeedKey(std::uint32_t code, bool down) {
     }
 }
 
-void ReleaseKeys() {
+void ReleaseKeys(PanelInput &input) {
     for (std::uint32_t code = 0; code < input.keyHeld.size(); ++code)
-        if (input.keyHeld[code]) FeedKey(code, false);
+        if (input.keyHeld[code]) FeedKey(input, code, false);
 }
 
-MessageUse Typed(const WindowMessage &message) {
+MessageUse Typed(PanelInput &input, const WindowMessage &message) {
     switch (message.kind) {
     case MessageKind::KeyDown:
         // A key the field uses (Return, Backspace, the arrows) gets a frame
         // of its own: the field sees it pressed before what follows it,
         // and a key-up in the same frame cannot hide it.
         if (!IsFieldKey(message.param)) return MessageUse::Typed;
-        FeedKey(message.param, true);
+        FeedKey(input, message.param, true);
         return MessageUse::Taken;
     case MessageKind::KeyRepeat:  // the field repeats held keys itself
         return MessageUse::Typed;
     case MessageKind::KeyUp:
-        FeedKey(message.param, false);
+        FeedKey(input, message.param, false);
         return MessageUse::Typed;
     case MessageKind::Text:
         ImGui::GetIO().AddInputCharacter(message.param);
@@ -87,14 +75,14 @@ MessageUse Typed(const WindowMessage &message) {
 
 }  // namespace
 
-MessageUse PanelTakesMessage(const WindowMessage &message) {
+MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
     if (input.typing) {
-        const MessageUse use = Typed(message);
+        const MessageUse use = Typed(input, message);
         if (use != MessageUse::Handler) return use;
     }
     // A key the panel holds since a field had the keyboard.
     if (message.kind == MessageKind::KeyUp && message.param < input.keyHeld.size() && input.keyHeld[message.param])
-        FeedKey(message.param, false);
+        FeedKey(input, message.param, false);
     const int x = static_cast<int>(message.param & 0xFFFFu), y = static_cast<int>(message.param >> 16);
     switch (message.kind) {
     case MessageKind::MouseMove:
@@ -106,7 +94,7 @@ MessageUse PanelTakesMessage(const WindowMessage &message) {
         input.pointerKnown = true;
         input.pointerX = x;
         input.pointerY = y;
-        input.buttonHeld = PointerOverPanel();
+        input.buttonHeld = PointerOverPanel(input);
         return input.buttonHeld ? MessageUse::Taken : MessageUse::Handler;
     case MessageKind::LeftButtonUp:
         if (!input.buttonHeld) return MessageUse::Handler;
@@ -117,14 +105,14 @@ MessageUse PanelTakesMessage(const WindowMessage &message) {
     }
 }
 
-void PanelHidden() {
-    if (ImGui::GetCurrentContext()) ReleaseKeys();
+void PanelHidden(PanelInput &input) {
+    if (ImGui::GetCurrentContext()) ReleaseKeys(input);
     input.buttonHeld = false;
     if (input.typing) SetTextInput(false);
     input.typing = false;
 }
 
-void FeedPanelFrame(bool interactive) {
+void FeedPanelFrame(PanelInput &input, bool interactive) {
     ImGuiIO &io = ImGui::GetIO();
     const Clock::time_point now = Clock::now();
     // ImGui times key repeat, double clicks and the cursor's blink by it.
@@ -146,27 +134,24 @@ void FeedPanelFrame(bool interactive) {
 #endif
 }
 
-void SetPanelRect(int x, int y, int width, int height) {
+void SetPanelRect(PanelInput &input, int x, int y, int width, int height) {
     input.x = x;
     input.y = y;
     input.width = width;
     input.height = height;
 }
 
-void SetPanelTyping(bool typing) {
+void SetPanelTyping(PanelInput &input, bool typing) {
     if (typing != input.typing) SetTextInput(typing);
     input.typing = typing;
 }
 
-bool PanelTyping() { return input.typing; }
-bool PanelButtonHeld() { return input.buttonHeld; }
-
-bool PointerOverPanel() {
+bool PointerOverPanel(const PanelInput &input) {
     const int x = input.pointerX - input.x, y = input.pointerY - input.y;
     return input.pointerKnown && input.width > 0 && x >= 0 && y >= 0 && x < input.width && y < input.height;
 }
 
-void ResetPanelInput() {
+void ResetPanelInput(PanelInput &input) {
     if (input.typing) SetTextInput(false);
-    input = PanelInputState{};
+    input = PanelInput{};
 }

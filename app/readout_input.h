@@ -10,33 +10,53 @@
 // drag; and scripted messages drive this path in tests.
 #pragma once
 
-#include "app/window_handler.h"
+#include <array>
+#include <chrono>
+
 #include "platform/window_messages.h"
 
-// The filter's work while the panel shows (app/window_handler.h): follows
+// What the panel did with a window message.
+enum class MessageUse {
+    Handler,  // left to the window handler
+    Taken,    // taken, with a frame of its own (a press on the panel)
+    Typed,    // taken by a text field, sharing its frame with the rest of the typing
+};
+
+// The mouse and keys as the panel last saw them.
+struct PanelInput {
+    bool pointerKnown = false;
+    int pointerX = 0, pointerY = 0;
+    bool buttonHeld = false;  // from a press made over the panel to its release
+    bool typing = false;
+    int x = 0, y = 0, width = 0, height = 0;  // the panel, as laid out last
+    std::array<bool, 256> keyHeld{};          // fed down to ImGui, not yet up
+    bool keyMapSet = false;
+    bool haveLastFrame = false;
+    std::chrono::steady_clock::time_point lastFrame;
+};
+
+// What the panel takes of the window messages while it shows: follows
 // the mouse, takes a left press made over the panel with its release, and
 // while a text field has the keyboard takes every key and typed
 // character. The keys the field uses (Return, Escape, Backspace, the
 // arrows) take a frame of their own; the rest of the typing shares one.
-MessageUse PanelTakesMessage(const WindowMessage &message);
+MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message);
 
 // The panel was hidden: the keys it holds are let go, the button too, and
 // typed text stops.
-void PanelHidden();
+void PanelHidden(PanelInput &input);
 
 // Hands ImGui the mouse for the frame about to be built, or none when
 // `interactive` is false, and the real time since the last frame built.
-void FeedPanelFrame(bool interactive);
+void FeedPanelFrame(PanelInput &input, bool interactive);
 
 // Where the panel was laid out last, in window pixels.
-void SetPanelRect(int x, int y, int width, int height);
+void SetPanelRect(PanelInput &input, int x, int y, int width, int height);
 // Whether a text field had the keyboard in the frame just built; typed
 // characters come as Text messages only while one has.
-void SetPanelTyping(bool typing);
+void SetPanelTyping(PanelInput &input, bool typing);
 
-bool PanelTyping();
-bool PanelButtonHeld();
-bool PointerOverPanel();
+bool PointerOverPanel(const PanelInput &input);
 
 // Everything back to its state at load, with the ImGui context gone.
-void ResetPanelInput();
+void ResetPanelInput(PanelInput &input);

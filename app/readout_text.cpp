@@ -21,14 +21,14 @@ int DecimalsFor(double step) {
 }
 
 // "Q -0.5" for each row stepping the target, or "Q stop" past its limit.
-std::string KeysFor(float P::*value, bool countsParticles) {
+std::string KeysFor(float P::*value, bool countsParticles, const SimulationParameters &params) {
     std::string keys;
     for (const KeyAction &row : kKeyActions) {
         if (row.operation != KeyOperation::Add && row.operation != KeyOperation::Subtract) continue;
         if (countsParticles ? !row.countsParticles : row.value != value) continue;
         const char sign = row.operation == KeyOperation::Add ? '+' : '-';
         keys += (keys.empty() ? "" : "  ") + KeyName(row.key) + " " +
-                (KeyActs(row) ? sign + FormatStepped(row.step, row.step) : std::string("stop"));
+                (KeyActs(row, params) ? sign + FormatStepped(row.step, row.step) : std::string("stop"));
     }
     return keys;
 }
@@ -55,7 +55,9 @@ std::string ValueText(const TunedValue &tuned, const SimulationParameters &param
     return FormatStepped(params.*tuned.value, tuned.step) + tuned.unit;
 }
 
-std::string KeysText(const TunedValue &tuned) { return KeysFor(tuned.value, !tuned.value); }
+std::string KeysText(const TunedValue &tuned, const SimulationParameters &params) {
+    return KeysFor(tuned.value, !tuned.value, params);
+}
 
 int NotchCount(const TunedValue &tuned) {
     return static_cast<int>(std::lround((tuned.high - tuned.low) / tuned.step)) + 1;
@@ -66,20 +68,20 @@ int NotchOf(const TunedValue &tuned, const SimulationParameters &params) {
     return static_cast<int>(std::clamp<long>(notch, 0, NotchCount(tuned) - 1));
 }
 
-void SetNotch(const TunedValue &tuned, int notch) {
+void SetNotch(const TunedValue &tuned, int notch, SimulationParameters &params) {
     notch = std::clamp(notch, 0, NotchCount(tuned) - 1);
     const double value = tuned.low + notch * tuned.step;
     if (tuned.value)
-        gParams.*tuned.value = static_cast<float>(value);
+        params.*tuned.value = static_cast<float>(value);
     else
-        SetParticleCount(static_cast<std::int32_t>(std::lround(value)));
+        SetParticleCount(params, static_cast<std::int32_t>(std::lround(value)));
 }
 
 std::vector<std::string> ReadoutLines(const SimulationParameters &params, const FrameTimings &timings) {
     std::vector<std::string> lines;
     for (int i = 0; i < kTunedValueCount; ++i) {
         const TunedValue &tuned = TunedValues()[i];
-        lines.push_back(Line(tuned.label, ValueText(tuned, params), KeysText(tuned)));
+        lines.push_back(Line(tuned.label, ValueText(tuned, params), KeysText(tuned, params)));
     }
     lines.push_back(Line("drag angles", "", "yaw " + FormatStepped(params.yawAngle, 1.0) + "  pitch " +
                                                 FormatStepped(params.pitchAngle, 1.0) + "  (left mouse)"));

@@ -17,16 +17,17 @@ struct FrameTimings {
     double drawingMs = 0.0;     // the rest of the frame
 };
 
-// The text a value reads ("30 px"), and its keys ("Z +4  X -4").
+// The text a value reads ("30 px"), and its keys ("Z +4  X -4"), a key
+// that no longer acts on the value marked "stop".
 std::string ValueText(const TunedValue &tuned, const SimulationParameters &params);
-std::string KeysText(const TunedValue &tuned);
+std::string KeysText(const TunedValue &tuned, const SimulationParameters &params);
 
 // The slider's notches, and the notch nearest the value now (clamped).
 int NotchCount(const TunedValue &tuned);
 int NotchOf(const TunedValue &tuned, const SimulationParameters &params);
-// Sets the value in gParams to notch `notch`: low + notch x step, the
-// count through SetParticleCount so that the batch count follows.
-void SetNotch(const TunedValue &tuned, int notch);
+// Sets the value to notch `notch`: low + notch x step, the count through
+// SetParticleCount so that the batch count follows.
+void SetNotch(const TunedValue &tuned, int notch, SimulationParameters &params);
 
 // The readout's lines: one per tuned value, in the order of the controls
 // table, then kReadoutValueLines - kTunedValueCount more for the drag

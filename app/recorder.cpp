@@ -5,95 +5,71 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "app/key_actions.h"
 #include "app/parameter_names.h"
 #include "app/user_folders.h"
 #include "app/user_message.h"
 #include "image/replacement_file.h"
-#include "sim/parameters.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// The recorder's state: the session, what the last frame saw, and the
-// size its text has reached.
-struct Recorder {
-    bool running = false;
-    bool full = false;
-    MillisecondClock clock = nullptr;
-    Recording session;
-    SimulationParameters seen;
-    bool panelSeen = false;
-    std::uint32_t previous = 0;
-    std::size_t textBytes = 0;
-} recorder;
-
+// Recording stops, and says so once.
 void Stop(const char *why) {
-    recorder.full = true;
     PrintDiagnostic(std::string("the session is recorded no further: ") + why + "; it runs on");
-}
-
-void Change(std::uint8_t what, double value) {
-    recorder.session.changes.push_back(
-        {static_cast<std::uint32_t>(recorder.session.FrameCount() - 1), what, value});
-    recorder.textBytes += 24;  // " sprite_size=34.0", about
 }
 
 }  // namespace
 
-void StartRecorder(const std::string &version, int width, int height, MillisecondClock clock) {
-    recorder = Recorder{};
-    recorder.running = true;
-    recorder.clock = clock;
-    recorder.session.writtenBy = version;
-    recorder.session.width = width;
-    recorder.session.height = height;
-    recorder.session.start = recorder.seen = gParams;
-    recorder.session.panelAtStart = recorder.panelSeen = gReadoutShown;
-    recorder.textBytes = 1024;  // the header
+void Recorder::Change(std::uint8_t what, double value) {
+    session_.changes.push_back({static_cast<std::uint32_t>(session_.FrameCount() - 1), what, value});
+    textBytes_ += 24;  // " sprite_size=34.0", about
 }
 
-bool RecorderRunning() { return recorder.running; }
+void Recorder::Start(const std::string &version, int width, int height, const SimulationParameters &params,
+                     bool panelShown) {
+    *this = Recorder{};
+    running_ = true;
+    session_.writtenBy = version;
+    session_.width = width;
+    session_.height = height;
+    session_.start = seen_ = params;
+    session_.panelAtStart = panelSeen_ = panelShown;
+    textBytes_ = 1024;  // the header
+}
 
-void StopRecorder() { recorder = Recorder{}; }
-
-std::uint32_t RecordingClock() {
-    const std::uint32_t reading = recorder.clock ? recorder.clock() : 0;
-    if (!recorder.running || recorder.full || recorder.session.FrameCount() == 0) return reading;
-    Recording &session = recorder.session;
-    if (session.readings.empty()) session.firstReading = recorder.previous = reading;
-    std::uint8_t &count = session.readingsInFrame.back();
-    if (count == 255) return reading;  // a frame never reads it so often
+void Recorder::Reading(std::uint32_t reading) {
+    if (!running_ || full_ || session_.FrameCount() == 0) return;
+    if (session_.readings.empty()) session_.firstReading = previous_ = reading;
+    std::uint8_t &count = session_.readingsInFrame.back();
+    if (count == 255) return;  // a frame never reads it so often
     ++count;
-    session.readings.push_back(reading);
-    recorder.textBytes += std::to_string(static_cast<std::uint32_t>(reading - recorder.previous)).size() + 1;
-    recorder.previous = reading;
-    return reading;
+    session_.readings.push_back(reading);
+    textBytes_ += std::to_string(static_cast<std::uint32_t>(reading - previous_)).size() + 1;
+    previous_ = reading;
 }
 
-void RecorderFrameStarts() {
-    if (!recorder.running || recorder.full) return;
-    if (recorder.textBytes > kMaxRecordedBytes) return Stop("its text would pass the 32 MiB a recording may hold");
-    Recording &session = recorder.session;
-    session.readingsInFrame.push_back(0);
+void Recorder::FrameStarts(const SimulationParameters &params, bool panelShown) {
+    if (!running_ || full_) return;
+    if (textBytes_ > kMaxRecordedBytes) {
+        full_ = true;
+        return Stop("its text would pass the 32 MiB a recording may hold");
+    }
+    session_.readingsInFrame.push_back(0);
     const std::vector<NamedParameter> &names = NamedParameters();
     for (std::size_t i = 0; i < names.size(); ++i) {
         const NamedParameter &named = names[i];
-        if (SameParameter(named, gParams, recorder.seen)) continue;
-        Change(static_cast<std::uint8_t>(i), ParameterValue(named, gParams));
+        if (SameParameter(named, params, seen_)) continue;
+        Change(static_cast<std::uint8_t>(i), ParameterValue(named, params));
     }
-    if (gReadoutShown != recorder.panelSeen) Change(RecordedChange::kPanel, gReadoutShown ? 1.0 : 0.0);
-    recorder.seen = gParams;
-    recorder.panelSeen = gReadoutShown;
+    if (panelShown != panelSeen_) Change(RecordedChange::kPanel, panelShown ? 1.0 : 0.0);
+    seen_ = params;
+    panelSeen_ = panelShown;
 }
 
-void RecorderScreenshot() {
-    if (recorder.running && !recorder.full && recorder.session.FrameCount() > 0)
-        Change(RecordedChange::kScreenshot, 0.0);
+void Recorder::Screenshot() {
+    if (running_ && !full_ && session_.FrameCount() > 0) Change(RecordedChange::kScreenshot, 0.0);
 }
-
-const Recording &RecordedSession() { return recorder.session; }
 
 std::string RecordingsFolder() { return UserFolder("XDG_DATA_HOME", ".local/share", "recordings"); }
 
@@ -103,15 +79,15 @@ std::string RecordingPath(const std::string &nameOrFile) {
     return folder.empty() ? nameOrFile : folder + "/" + nameOrFile;
 }
 
-bool SaveRecording(const std::string &path, std::string &message) {
+bool SaveRecording(const Recording &session, const std::string &path, std::string &message) {
     const auto fail = [&](const std::string &why) {
         message = "cannot record the session as " + path + ": " + why;
         return false;
     };
-    if (!recorder.running) return fail("nothing was recorded");
+    if (session.writtenBy.empty()) return fail("nothing was recorded");
     ReplacementFile file;
     if (!file.Open(path)) return fail(std::strerror(errno));
-    const std::string text = FormatRecording(recorder.session);
+    const std::string text = FormatRecording(session);
     std::fwrite(text.data(), 1, text.size(), file.Stream());
     if (!file.Commit()) return fail(std::strerror(errno));
     message = "recorded the session as " + path;
@@ -120,7 +96,7 @@ bool SaveRecording(const std::string &path, std::string &message) {
 
 namespace {
 
-bool SaveInFolder(const std::string &name, std::string &message) {
+bool SaveInFolder(const Recording &session, const std::string &name, std::string &message) {
     const std::string folder = RecordingsFolder();
     if (folder.empty()) {
         message = "cannot record the session: neither XDG_DATA_HOME nor HOME names a folder for it";
@@ -132,12 +108,12 @@ bool SaveInFolder(const std::string &name, std::string &message) {
         message = "cannot record the session: cannot make " + folder + ": " + code.message();
         return false;
     }
-    return SaveRecording(folder + "/" + name, message);
+    return SaveRecording(session, folder + "/" + name, message);
 }
 
 }  // namespace
 
-bool SaveRecordingNow(std::string &message) {
+bool SaveRecordingNow(const Recording &session, std::string &message) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -148,7 +124,9 @@ bool SaveRecordingNow(std::string &message) {
     std::error_code code;
     for (int n = 2; fs::exists(fs::symlink_status(RecordingPath(name), code)) && n < 100; ++n)
         name = std::string(stamp) + "-" + std::to_string(n);
-    return SaveInFolder(name, message);
+    return SaveInFolder(session, name, message);
 }
 
-bool KeepLastSession(std::string &message) { return SaveInFolder(kLastSession, message); }
+bool KeepLastSession(const Recording &session, std::string &message) {
+    return SaveInFolder(session, kLastSession, message);
+}

@@ -4,36 +4,50 @@
 // (app/recording.h), whatever made the change: keys, sliders, drags, a
 // preset, Start values. A frame with no change costs five bytes. Past
 // kMaxRecordedBytes of text recording stops, with one message; the session
-// runs on.
+// runs on. And where recordings are kept, and how.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "app/recording.h"
-#include "sim/clock.h"
+#include "sim/parameters.h"
 
 // The text a recording may reach before the recorder stops: the loader's
 // limit, less room for the header.
 constexpr std::size_t kMaxRecordedBytes = kMaxRecordingBytes - (64u << 10);
 
-// Starts recording from the values and the panel as they are now, with the
-// drawable's size, reading the clock through `clock`.
-void StartRecorder(const std::string &version, int width, int height, MillisecondClock clock);
-bool RecorderRunning();
+class Recorder {
+public:
+    // Starts recording from the values and the panel as they are now, with
+    // the drawable's size.
+    void Start(const std::string &version, int width, int height, const SimulationParameters &params,
+               bool panelShown);
 
-// The clock the program installs while recording (sim/clock.h): the
-// reading of the clock given to StartRecorder, kept for the frame.
-std::uint32_t RecordingClock();
+    // A frame begins, before its update reads the clock: the changes since
+    // the frame before are kept for it.
+    void FrameStarts(const SimulationParameters &params, bool panelShown);
+    // A clock reading the frame's update takes.
+    void Reading(std::uint32_t reading);
+    // The frame just drawn is saved as a screenshot.
+    void Screenshot();
 
-// A frame begins, before its update reads the clock: the changes since
-// the frame before are kept for it.
-void RecorderFrameStarts();
-// The frame just drawn is saved as a screenshot.
-void RecorderScreenshot();
+    // The session so far.
+    const Recording &Session() const { return session_; }
+    bool Running() const { return running_; }
 
-// The session so far.
-const Recording &RecordedSession();
+private:
+    void Change(std::uint8_t what, double value);
+
+    bool running_ = false;
+    bool full_ = false;
+    Recording session_;
+    SimulationParameters seen_;
+    bool panelSeen_ = false;
+    std::uint32_t previous_ = 0;
+    std::size_t textBytes_ = 0;
+};
 
 // Where recordings are kept: $XDG_DATA_HOME/nimbrel/recordings
 // (~/.local/share/nimbrel/recordings when unset); "" when neither that nor
@@ -42,17 +56,14 @@ std::string RecordingsFolder();
 // The name last-session, kept at every orderly exit.
 constexpr const char *kLastSession = "last-session";
 
-// Writes the session so far to `path`, all or nothing and synced; false
-// with the reason in `message`, else "recorded the session as PATH".
-bool SaveRecording(const std::string &path, std::string &message);
+// Writes `session` to `path`, all or nothing and synced; false with the
+// reason in `message`, else "recorded the session as PATH".
+bool SaveRecording(const Recording &session, const std::string &path, std::string &message);
 // Writes it into the recordings folder under a name made of the date and
 // time ("2026-12-09-104156"), or as last-session.
-bool SaveRecordingNow(std::string &message);
-bool KeepLastSession(std::string &message);
+bool SaveRecordingNow(const Recording &session, std::string &message);
+bool KeepLastSession(const Recording &session, std::string &message);
 
 // The recording of a name (looked up in the recordings folder) or of a
 // file (a path with a '/').
 std::string RecordingPath(const std::string &nameOrFile);
-
-// Ends recording and forgets the session; for tests.
-void StopRecorder();

@@ -1,29 +1,8 @@
 #include "app/replay.h"
 
-#include "app/key_actions.h"
-#include "sim/clock.h"
-#include "sim/parameters.h"
-
-namespace {
-
-// The exact replay's clock: the readings of the frame being drawn, in
-// turn; past them, the last again.
-const std::uint32_t *readings = nullptr;
-std::size_t readingsLeft = 0;
-std::uint32_t lastReading = 0;
-
-std::uint32_t ReplayClock() {
-    if (readingsLeft > 0) {
-        lastReading = *readings++;
-        --readingsLeft;
-    }
-    return lastReading;
-}
-
-}  // namespace
-
 Replay::Replay(const Recording &recording)
-    : recording_(recording), times_(recording.FrameTimes()), shots_(recording.FrameCount(), false) {
+    : recording_(recording), times_(recording.FrameTimes()), shots_(recording.FrameCount(), false),
+      lastReading_(recording.firstReading) {
     std::size_t reading = 0;
     for (const std::uint8_t count : recording.readingsInFrame) {
         firstReading_.push_back(reading);
@@ -31,46 +10,48 @@ Replay::Replay(const Recording &recording)
     }
     for (const RecordedChange &change : recording.changes)
         if (change.what == RecordedChange::kScreenshot && change.frame < shots_.size()) shots_[change.frame] = true;
-    lastReading = recording.firstReading;
 }
 
-Replay::~Replay() {
-    readings = nullptr;
-    readingsLeft = 0;
+void Replay::Start(SimulationParameters &params, bool &panelShown) const {
+    params = recording_.start;
+    panelShown = recording_.panelAtStart;
 }
 
-void Replay::Start() {
-    gParams = recording_.start;
-    gReadoutShown = recording_.panelAtStart;
-    nextChange_ = nextFrame_ = 0;
-}
-
-bool Replay::ApplyBefore(std::size_t frame) {
+bool Replay::ApplyBefore(std::size_t frame, SimulationParameters &params, bool &panelShown) {
     bool screenshot = false;
     for (; nextChange_ < recording_.changes.size() && recording_.changes[nextChange_].frame <= frame; ++nextChange_) {
         const RecordedChange &change = recording_.changes[nextChange_];
         // A frame's screenshot is of the frame itself: it waits for it.
         if (change.what == RecordedChange::kScreenshot && change.frame == frame) break;
         screenshot = screenshot || change.what == RecordedChange::kScreenshot;
-        ApplyChange(change, gParams, gReadoutShown);
+        ApplyChange(change, params, panelShown);
     }
     return screenshot;
 }
 
-void Replay::BeginExactFrame(std::size_t frame) {
-    ApplyBefore(frame);
-    readings = recording_.readings.data() + firstReading_[frame];
-    readingsLeft = recording_.readingsInFrame[frame];
-    SetMillisecondClock(ReplayClock);
+std::uint32_t Replay::BeginExactFrame(std::size_t frame, SimulationParameters &params, bool &panelShown,
+                                      SmokeState &smoke) {
+    ApplyBefore(frame, params, panelShown);
+    // The frame's readings in turn, as its update read them; past them, the
+    // last again. The first update read the clock twice: once to start from.
+    const std::uint32_t *readings = recording_.readings.data() + firstReading_[frame];
+    const int count = recording_.readingsInFrame[frame];
+    int next = 0;
+    const auto read = [&] {
+        if (next < count) lastReading_ = readings[next++];
+        return lastReading_;
+    };
+    if (!smoke.clockStarted) StartSmokeClock(smoke, read());
+    return read();
 }
 
 bool Replay::ScreenshotIn(std::size_t frame) const { return frame < shots_.size() && shots_[frame]; }
 
-bool Replay::ApplyUpTo(std::uint32_t sessionMs) {
+bool Replay::ApplyUpTo(std::uint32_t sessionMs, SimulationParameters &params, bool &panelShown) {
     bool screenshot = false;
     while (nextFrame_ < times_.size() && times_[nextFrame_] <= sessionMs) {
         // The frame's own changes, and the screenshot of it.
-        screenshot = ApplyBefore(nextFrame_) || screenshot;
+        screenshot = ApplyBefore(nextFrame_, params, panelShown) || screenshot;
         for (; nextChange_ < recording_.changes.size() && recording_.changes[nextChange_].frame == nextFrame_;
              ++nextChange_)
             screenshot = screenshot || recording_.changes[nextChange_].what == RecordedChange::kScreenshot;

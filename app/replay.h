@@ -1,6 +1,7 @@
-// Replaying a recording (app/recording.h) into the program's state, for
+// Replaying a recording (app/recording.h) into the state it is handed, for
 // the capture and for tests: the start values and panel, then before each
 // frame its changes, and for an exact replay the clock readings it took.
+// A replay owns its clock: two replays never share one.
 #pragma once
 
 #include <cstddef>
@@ -8,27 +9,29 @@
 #include <vector>
 
 #include "app/recording.h"
+#include "sim/particles.h"
 
 class Replay {
 public:
     // Keeps a reference: the recording outlives the replay.
     explicit Replay(const Recording &recording);
-    ~Replay();
 
-    // gParams and the panel as the session began; the pool is then filled
-    // by the caller, as at start-up.
-    void Start();
+    // The values and the panel as the session began; the pool is then
+    // filled by the caller, as at start-up.
+    void Start(SimulationParameters &params, bool &panelShown) const;
 
-    // Exact: before live frame `frame` (from 0), its changes are applied
-    // and the millisecond clock reads, in turn, the readings it took.
-    void BeginExactFrame(std::size_t frame);
+    // Exact: before live frame `frame` (from 0), its changes are applied;
+    // returns the clock reading its update took, having started the
+    // smoke's clock where the session's first update started it.
+    std::uint32_t BeginExactFrame(std::size_t frame, SimulationParameters &params, bool &panelShown,
+                                  SmokeState &smoke);
     // Whether a screenshot was taken of that frame.
     bool ScreenshotIn(std::size_t frame) const;
 
     // Smooth: applies, in order, the changes of every frame whose time in
     // the session has reached `sessionMs`. True when a screenshot was
     // among them.
-    bool ApplyUpTo(std::uint32_t sessionMs);
+    bool ApplyUpTo(std::uint32_t sessionMs, SimulationParameters &params, bool &panelShown);
 
     std::size_t FrameCount() const { return recording_.FrameCount(); }
     // Milliseconds from the first reading to the frame's last one.
@@ -38,11 +41,12 @@ public:
 private:
     // Applies the changes of frames before `frame`; true when one was a
     // screenshot.
-    bool ApplyBefore(std::size_t frame);
+    bool ApplyBefore(std::size_t frame, SimulationParameters &params, bool &panelShown);
 
     const Recording &recording_;
     std::vector<std::uint32_t> times_;
     std::vector<bool> shots_;                // a screenshot of each frame
     std::vector<std::size_t> firstReading_;  // each frame's first reading's index
     std::size_t nextChange_ = 0, nextFrame_ = 0;
+    std::uint32_t lastReading_;  // the clock's last reading, as the session's update saw it
 };

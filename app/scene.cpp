@@ -6,7 +6,6 @@
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "render/texture.h"
-#include "sim/particles.h"
 
 void MakeParticleTexture(const std::string &programFolder) {
     const DibLoad load = LoadDibImage(FindDataFile(kSpriteName, programFolder).c_str());
@@ -19,8 +18,8 @@ void MakeParticleTexture(const std::string &programFolder) {
     FreeImageRecord(load.image);
 }
 
-void InitScene() {
+void InitScene(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke) {
     MakeParticleTexture(ProgramFolder());
-    ClampStartupPointSize();
-    FillParticlePool();
+    ClampStartupPointSize(params);
+    FillParticlePool(pool, smoke, params);
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "sim/particles.h"
+
 // The sprite image every particle carries: particle3.bmp from the working
 // directory, else the installed copy (see data_files.h).
 constexpr const char *kSpriteName = "particle3.bmp";
@@ -15,5 +17,5 @@ constexpr const char *kSpriteName = "particle3.bmp";
 void MakeParticleTexture(const std::string &programFolder);
 
 // The particle texture, then the start-up point-size clamp, then the fill
-// of the particle pool.
-void InitScene();
+// of the particle pool, all from the values in `params`.
+void InitScene(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke);

@@ -9,25 +9,6 @@
 #include "render/graphics.h"
 #include "render/read_back.h"
 
-namespace {
-
-bool pending = false;
-ScreenshotWriter writer = SaveScreenshot;
-
-}  // namespace
-
-void RequestScreenshot() { pending = true; }
-
-bool ScreenshotPending() { return pending; }
-
-void SavePendingScreenshot() {
-    if (!pending) return;
-    pending = false;
-    writer(kScreenshotFile, kDrawableSize, kDrawableSize);
-}
-
-void SetScreenshotWriter(ScreenshotWriter replacement) { writer = replacement ? replacement : SaveScreenshot; }
-
 bool SaveScreenshot(const char *path, int width, int height) {
     std::vector<unsigned char> rgb;
     // A negative size reads nothing: the writer refuses it with its line.

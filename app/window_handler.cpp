@@ -2,14 +2,10 @@
 
 #include "app/key_table.h"
 #include "render/graphics.h"
-#include "sim/parameters.h"
-
-MessageQueue gMessages;
-InputState gInput;
 
 namespace {
 
-void PostQuit(std::uint32_t code) { gMessages.Post({MessageKind::Quit, code}); }
+void PostQuit(MessageQueue &messages, std::uint32_t code) { messages.Post({MessageKind::Quit, code}); }
 
 int Low16(std::uint32_t param) { return static_cast<int>(param & 0xFFFFu); }
 int High16(std::uint32_t param) { return static_cast<int>(param >> 16); }
@@ -22,17 +18,10 @@ void Turn(float &angle, int delta) {
 
 }  // namespace
 
-namespace {
-MessageFilter filter = nullptr;
-}  // namespace
-
-void SetMessageFilter(MessageFilter newFilter) { filter = newFilter; }
-
-bool HandleWindowMessage(const WindowMessage &message) {
-    if (filter) {
-        const MessageUse use = filter(message);
-        if (use != MessageUse::Handler) return use == MessageUse::Taken;
-    }
+bool HandleWindowMessage(App &app, const WindowMessage &message) {
+    const MessageUse use = PanelTakesMessage(app.panel, app.panelShown, message);
+    if (use != MessageUse::Handler) return use == MessageUse::Taken;
+    InputState &input = app.input;
     switch (message.kind) {
     case MessageKind::Size:
         ResizeGraphics(Low16(message.param), High16(message.param));
@@ -40,24 +29,24 @@ bool HandleWindowMessage(const WindowMessage &message) {
     case MessageKind::Close:
         // Quit, then everything a destroy does: quit is posted twice. The
         // window itself goes away with the process.
-        PostQuit(0);
-        PostQuit(0);
+        PostQuit(app.messages, 0);
+        PostQuit(app.messages, 0);
         break;
     case MessageKind::Destroy:
-        PostQuit(0);
+        PostQuit(app.messages, 0);
         break;
     case MessageKind::KeyDown:
-        if (message.param < gInput.keyDown.size()) {
-            gInput.keyDown[message.param] = true;
-            gInput.keyPending = true;
+        if (message.param < input.keyDown.size()) {
+            input.keyDown[message.param] = true;
+            input.keyPending = true;
         }
         break;
     case MessageKind::KeyRepeat:
         // A repeat of a key whose press still waits merges into it.
-        if (message.param < gInput.keyDown.size() && message.param != kReadoutKey &&
+        if (message.param < input.keyDown.size() && message.param != kReadoutKey &&
             message.param != kFullscreenKey && message.param != kRecordKey) {
-            gInput.keyDown[message.param] = true;
-            gInput.keyPending = true;
+            input.keyDown[message.param] = true;
+            input.keyPending = true;
         }
         return false;
     case MessageKind::KeyUp:
@@ -66,22 +55,22 @@ bool HandleWindowMessage(const WindowMessage &message) {
     case MessageKind::Text:  // for a text field of the panel, which takes it first
         return false;
     case MessageKind::MouseMove:
-        gInput.mouseX = Low16(message.param);
-        gInput.mouseY = High16(message.param);
-        if (gInput.dragging) {
-            Turn(gParams.yawAngle, gInput.mouseX - gInput.previousX);
-            Turn(gParams.pitchAngle, gInput.mouseY - gInput.previousY);
+        input.mouseX = Low16(message.param);
+        input.mouseY = High16(message.param);
+        if (input.dragging) {
+            Turn(app.params.yawAngle, input.mouseX - input.previousX);
+            Turn(app.params.pitchAngle, input.mouseY - input.previousY);
         }
-        gInput.previousX = gInput.mouseX;
-        gInput.previousY = gInput.mouseY;
+        input.previousX = input.mouseX;
+        input.previousY = input.mouseY;
         break;
     case MessageKind::LeftButtonDown:
-        gInput.mouseX = gInput.previousX = Low16(message.param);
-        gInput.mouseY = gInput.previousY = High16(message.param);
-        gInput.dragging = true;
+        input.mouseX = input.previousX = Low16(message.param);
+        input.mouseY = input.previousY = High16(message.param);
+        input.dragging = true;
         break;
     case MessageKind::LeftButtonUp:
-        gInput.dragging = false;
+        input.dragging = false;
         break;
     case MessageKind::None:
     case MessageKind::Quit:

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "app/key_actions.h"
-#include "app/readout.h"
+#include "app/app.h"
+#include "app/program_frame.h"
 #include "platform/sdl_platform.h"
 #include "image/png_writer.h"
 #include "render/frame.h"
@@ -21,48 +21,53 @@
 #include "render/graphics.h"
 #include "render/read_back.h"
 #include "sim/particles.h"
+#include "tests/sim_support.h"
 
 namespace {
 
 constexpr int kSize = kDrawableSize;
 
+App app(gParams, gParticles, gSmoke);
+
 std::string ScratchPng() { return "/tmp/nimbrel-bench-" + std::to_string(getpid()) + ".png"; }
 
 void Prepare(benchmark::State &state) {
     ResetSimulation();
-    FillParticlePool();
-    SetMillisecondClock(SdlMilliseconds);
-    SetParticleCount(static_cast<std::int32_t>(state.range(0)));
+    FillParticlePool(gParticles, gSmoke, gParams);
+    SetParticleCount(gParams, static_cast<std::int32_t>(state.range(0)));
 }
+
+// The frame's smoke at the clock's reading now, as the program draws it.
+void DrawSmoke() { DrawFrame(gParams, gParticles, gSmoke, SdlMilliseconds()); }
+void RenderSmoke() { RenderFrame(gParams, gParticles, gSmoke, SdlMilliseconds()); }
 
 void BM_Frame(benchmark::State &state) {
     Prepare(state);
     for (auto _ : state) {
-        RenderFrame();
+        RenderSmoke();
         glFinish();
     }
 }
 
-// The program's frame with the readout panel: second argument 0 hidden
-// (for the side-by-side figure), 1 shown and idle (drawn from its cached
-// texture), 2 with the mouse over it (drawn live every frame). The CPU
-// column is the main thread's cost.
-void BM_FrameWithReadout(benchmark::State &state) {
+// The program's frame with the panel: second argument 0 hidden (for the
+// side-by-side figure), 1 shown and idle (drawn from its cached texture), 2
+// with the mouse over it (drawn live every frame). The CPU column is the
+// main thread's cost.
+void BM_FrameWithPanel(benchmark::State &state) {
     Prepare(state);
-    gReadoutShown = state.range(1) != 0;
+    app.panelShown = state.range(1) != 0;
     const int pointer = state.range(1) == 2 ? 20 : 700;  // over the panel's corner, or the smoke
-    ReadoutTakesMessage({MessageKind::MouseMove, PackLowHigh(pointer, pointer)});
+    PanelTakesMessage(app.panel, app.panelShown, {MessageKind::MouseMove, PackLowHigh(pointer, pointer)});
     for (auto _ : state) {
-        DrawFrameWithReadout();
-        CurrentGraphicsPlatform().swapBuffers();
+        RenderProgramFrame(app, SdlMilliseconds());
         glFinish();
     }
-    gReadoutShown = false;
+    app.panelShown = false;
 }
 
 void BM_FrameSimulation(benchmark::State &state) {
     Prepare(state);
-    for (auto _ : state) UpdateParticles();
+    for (auto _ : state) UpdateParticles(gParticles, gSmoke, gParams, SdlMilliseconds());
 }
 
 // A capture's frame: drawn, read back and saved as a PNG before the swap.
@@ -72,7 +77,7 @@ void BM_CaptureFrame(benchmark::State &state) {
     const std::string path = ScratchPng();
     std::string error;
     for (auto _ : state) {
-        DrawFrame();
+        DrawSmoke();
         ReadBackRgb(kSize, kSize, rgb.data());
         if (!WritePng(path, rgb.data(), kSize, kSize, 1, error)) state.SkipWithError(error.c_str());
         CurrentGraphicsPlatform().swapBuffers();
@@ -82,15 +87,15 @@ void BM_CaptureFrame(benchmark::State &state) {
 
 void BM_ReadBack(benchmark::State &state) {
     Prepare(state);
-    RenderFrame();
+    RenderSmoke();
     std::vector<unsigned char> rgb(3 * kSize * kSize);
     for (auto _ : state) ReadBackRgb(kSize, kSize, rgb.data());
 }
 
 void BM_WritePng(benchmark::State &state) {
     Prepare(state);
-    for (int i = 0; i < 60; ++i) RenderFrame();  // a plume, not a dot
-    DrawFrame();
+    for (int i = 0; i < 60; ++i) RenderSmoke();  // a plume, not a dot
+    DrawSmoke();
     std::vector<unsigned char> rgb(3 * kSize * kSize);
     ReadBackRgb(kSize, kSize, rgb.data());
     const std::string path = ScratchPng();
@@ -108,9 +113,9 @@ void BM_WritePng(benchmark::State &state) {
 void BM_WritePngAtSize(benchmark::State &state) {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     ResetSimulation();
-    FillParticlePool();
-    for (int i = 0; i < 60; ++i) RenderFrame();
-    DrawFrame();
+    FillParticlePool(gParticles, gSmoke, gParams);
+    for (int i = 0; i < 60; ++i) RenderSmoke();
+    DrawSmoke();
     std::vector<unsigned char> frame(3 * kSize * kSize), rgb(3u * width * height);
     ReadBackRgb(kSize, kSize, frame.data());
     for (int y = 0; y < height; ++y)
@@ -127,7 +132,7 @@ void BM_WritePngAtSize(benchmark::State &state) {
 }
 
 BENCHMARK(BM_Frame)->Arg(4000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_FrameWithReadout)->Args({4000, 0})->Args({4000, 1})->Args({4000, 2})->Args({0, 0})->Args({0, 1})->Args({0, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FrameWithPanel)->Args({4000, 0})->Args({4000, 1})->Args({4000, 2})->Args({0, 0})->Args({0, 1})->Args({0, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FrameSimulation)->Arg(4000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CaptureFrame)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ReadBack)->Arg(4000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -144,11 +149,11 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "frame_bench: no GL context, on a display or off screen\n");
         return 1;
     }
-    ClampStartupPointSize();
+    ClampStartupPointSize(gParams);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    ShutdownReadout();
+    ShutdownPanel(app.panel);
     ShutdownGraphics();
     CloseMainWindow();
     return 0;

@@ -3,11 +3,10 @@
 #include <algorithm>
 
 #include "app/key_actions.h"
-#include "app/screenshot.h"
 #include "app/window_handler.h"
 
-FramePlan::FramePlan(const CaptureOptions &options, const Recording *recording, std::uint32_t *virtualNow)
-    : options_(options), virtualNow_(virtualNow) {
+FramePlan::FramePlan(const CaptureOptions &options, const Recording *recording, App &app)
+    : options_(options), app_(app) {
     total_ = options.frames;
     if (!recording) return;
     replay_ = std::make_unique<Replay>(*recording);
@@ -31,7 +30,7 @@ FramePlan::FramePlan(const CaptureOptions &options, const Recording *recording, 
 }
 
 void FramePlan::Start() {
-    if (replay_) replay_->Start();
+    if (replay_) replay_->Start(app_.params, app_.panelShown);
 }
 
 std::uint32_t FramePlan::ClockOf(int k) const {
@@ -58,27 +57,27 @@ PlannedFrame FramePlan::Prepare(int k) {
         // The presses for this frame, as the program takes them: a
         // key-down message, then a dispatch with nothing waiting. Each acts
         // on its own, in the order given.
-        *virtualNow_ = ClockOf(k);
+        frame.now = ClockOf(k);
         const std::vector<ScriptedPress> &presses = options_.presses;
         for (; nextPress_ < presses.size() && presses[nextPress_].frame == k; ++nextPress_) {
-            HandleWindowMessage({MessageKind::KeyDown, static_cast<std::uint32_t>(presses[nextPress_].keyCode)});
-            ApplyPendingKey();
+            HandleWindowMessage(app_, {MessageKind::KeyDown, static_cast<std::uint32_t>(presses[nextPress_].keyCode)});
+            ApplyPendingKey(app_);
         }
         return frame;
     }
     if (options_.exact) {
         const std::size_t live = static_cast<std::size_t>(k - 1);
-        replay_->BeginExactFrame(live);
+        frame.now = replay_->BeginExactFrame(live, app_.params, app_.panelShown, app_.smoke);
         screenshot = replay_->ScreenshotIn(live);
         frame.videoCopies = videoCopies_[live];
         frame.drawn = InPart(time) && (Png(k) || frame.videoCopies > 0 || screenshot);
     } else {
-        *virtualNow_ = ClockOf(k);
+        frame.now = ClockOf(k);
         // The last frame ends on the session's last values.
-        screenshot = replay_->ApplyUpTo(k == total_ ? UINT32_MAX : *virtualNow_);
+        screenshot = replay_->ApplyUpTo(k == total_ ? UINT32_MAX : frame.now, app_.params, app_.panelShown);
         frame.drawn = InPart(time);
     }
-    if (frame.drawn && screenshot) RequestScreenshot();
+    if (frame.drawn && screenshot) app_.screenshotRequested = true;
     return frame;
 }
 

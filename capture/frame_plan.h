@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/app.h"
 #include "app/recording.h"
 #include "app/replay.h"
 #include "capture/options.h"
@@ -16,19 +17,20 @@ struct PlannedFrame {
     bool beyondPart = false;  // past --to: the capture ends
     int number = 0;           // its number, for its PNG file
     int videoCopies = 1;      // how many of the video's frames show it
+    std::uint32_t now = 0;    // the clock's reading before it
 };
 
 class FramePlan {
 public:
-    // `virtualNow` is the capture's clock, which the plan sets before each
-    // frame of its own and of a smooth replay.
-    FramePlan(const CaptureOptions &options, const Recording *recording, std::uint32_t *virtualNow);
+    // The plan drives `app`: its values, its keys, its panel and the
+    // screenshots asked of it.
+    FramePlan(const CaptureOptions &options, const Recording *recording, App &app);
 
     int Total() const { return total_; }
     // A recording's start values and panel, before the pool is filled.
     void Start();
-    // Sets the clock, the values and the presses for frame `k` (from 1),
-    // and says what becomes of it.
+    // The values and the presses for frame `k` (from 1), the clock's
+    // reading before it, and what becomes of it.
     PlannedFrame Prepare(int k);
     // The numbers of the PNG files the capture writes.
     std::vector<int> PngNumbers(int every) const;
@@ -40,7 +42,7 @@ private:
     bool Png(int number) const;
 
     const CaptureOptions &options_;
-    std::uint32_t *const virtualNow_;
+    App &app_;
     std::unique_ptr<Replay> replay_;
     int total_ = 0;
     std::size_t nextPress_ = 0;

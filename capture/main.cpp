@@ -14,15 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/key_actions.h"
+#include "app/app.h"
 #include "app/presets.h"
 #include "app/program_frame.h"
-#include "app/readout.h"
 #include "app/recorder.h"
 #include "app/recording.h"
 #include "app/scene.h"
 #include "app/user_message.h"
-#include "app/window_handler.h"
 #include "capture/frame_plan.h"
 #include "capture/frame_writer.h"
 #include "capture/options.h"
@@ -33,14 +31,9 @@
 #include "render/gl.h"
 #include "render/graphics.h"
 #include "render/read_back.h"
-#include "sim/clock.h"
 #include "sim/particles.h"
 
 namespace {
-
-// Before frame k the clock reads floor(k x 1000 / fps) ms after the start.
-std::uint32_t virtualNow = 0;
-std::uint32_t VirtualClock() { return virtualNow; }
 
 int Fail(const std::string &message, int code) {
     PrintDiagnostic(message);
@@ -82,17 +75,16 @@ std::string WhatWasWritten(const CaptureOptions &options, const FramePlan &plan)
 
 bool Stopped() { return StopSignal() != 0; }
 
-void TearDownDrawing();
+void TearDownDrawing(App &app);
 
 // The GL set up as the program has it, drawing into a surface of the
 // capture's own, of the size asked for; `code` is the exit code for a
 // failure: 2 for a size the GL cannot draw.
-bool SetUpDrawing(const CaptureOptions &options, std::string &error, int &code) {
+bool SetUpDrawing(const CaptureOptions &options, App &app, std::string &error, int &code) {
     code = 1;
     // Messages the program shows in boxes go to the standard error: a
     // capture never waits on a box.
     SetMessageSink(nullptr);
-    SetMillisecondClock(VirtualClock);
     SetGraphicsPlatform(SdlGraphicsPlatform());
     if (!OpenMainWindow(WindowMode::OffScreen, false, options.width, options.height)) {
         PrintDiagnostic(PlatformError());
@@ -117,16 +109,16 @@ bool SetUpDrawing(const CaptureOptions &options, std::string &error, int &code) 
                 " is more than the GL draws here (at most " + std::to_string(largestWidth) + "x" +
                 std::to_string(largestHeight) + ")";
         code = 2;
-        TearDownDrawing();
+        TearDownDrawing(app);
         return false;
     }
     SetFrameSize(options.width, options.height);
-    InitScene();
+    InitScene(app.params, app.pool, app.smoke);
     return true;
 }
 
-void TearDownDrawing() {
-    ShutdownReadout();
+void TearDownDrawing(App &app) {
+    ShutdownPanel(app.panel);
     ShutdownGraphics();
     CloseMainWindow();
 }
@@ -168,11 +160,13 @@ int main(int argc, char **argv) {
     if (parsed.outcome == ParseOutcome::UsageError)
         return Fail(parsed.error + "\nTry 'nimbrel-capture --help' for more information.", 2);
     const CaptureOptions &options = parsed.options;
+    // The program's state, driven by the plan rather than the window.
+    App app(gParams, gParticles, gSmoke);
 
     if (!options.preset.empty()) {
         const PresetLoad preset = LoadPreset(options.preset, ProgramFolder());
         if (!preset.ok) return Fail(preset.error, 2);
-        gParams = preset.params;
+        app.params = preset.params;
     }
     RecordingLoad recording;
     if (!options.replay.empty()) {
@@ -180,7 +174,7 @@ int main(int argc, char **argv) {
         if (!recording.ok) return Fail(recording.error, 2);
     }
     // The frames to draw: the capture's own, or the recording's.
-    FramePlan plan(options, recording.ok ? &recording.recording : nullptr, &virtualNow);
+    FramePlan plan(options, recording.ok ? &recording.recording : nullptr, app);
     if (plan.Total() > kMaxFrames)
         return Fail("--replay: " + std::to_string(plan.Total()) + " frames, more than the " +
                         std::to_string(kMaxFrames) + " a capture may hold: give --from and --to",
@@ -190,13 +184,13 @@ int main(int argc, char **argv) {
     std::string error;
     plan.Start();  // the recording's start values, before the pool is filled
     int code = 1;
-    if (!SetUpDrawing(options, error, code)) return Fail(error, code);
+    if (!SetUpDrawing(options, app, error, code)) return Fail(error, code);
     const int width = options.width, height = options.height;
     const bool pngFiles = !options.outDir.empty();
     bool made = false;
     if (pngFiles && PrepareOutDir(options.outDir, made, error) && made) madeOutDir = options.outDir;
     if ((pngFiles && !error.empty()) || Stopped()) {
-        TearDownDrawing();
+        TearDownDrawing(app);
         return Stopped() ? StoppedBySignal(0, false) : Fail(error, 1);
     }
     std::unique_ptr<VideoPipe> video;
@@ -204,7 +198,7 @@ int main(int argc, char **argv) {
         video = std::make_unique<VideoPipe>();
         if (!video->Start(options.videoPath, width, height, options.fps, error) || Stopped()) {
             video->Abandon();
-            TearDownDrawing();
+            TearDownDrawing(app);
             if (Stopped()) return StoppedBySignal(0, true);
             RemoveMadeOutDir();
             return Fail(error, 1);
@@ -222,18 +216,18 @@ int main(int argc, char **argv) {
             const PlannedFrame step = plan.Prepare(k);
             if (step.beyondPart) break;
             if (!step.drawn) {  // before the part: the smoke steps, unseen
-                UpdateParticles();
+                UpdateParticles(app.pool, app.smoke, app.params, step.now);
                 progress.Update(k);
                 continue;
             }
             // Sprites the GL cannot draw as large as the size asks are capped.
-            if (!pointsCapped && gParams.pointSize * PixelScale() > LargestPointSize()) {
+            if (!pointsCapped && app.params.pointSize * PixelScale() > LargestPointSize()) {
                 pointsCapped = true;
-                PrintDiagnostic("warning: sprites of " + std::to_string(static_cast<int>(gParams.pointSize * PixelScale())) +
+                PrintDiagnostic("warning: sprites of " + std::to_string(static_cast<int>(app.params.pointSize * PixelScale())) +
                                 " pixels at this size are larger than the GL draws (" +
                                 std::to_string(static_cast<int>(LargestPointSize())) + "): they are capped");
             }
-            DrawProgramFrame();
+            DrawProgramFrame(app, step.now);
             CapturedFrame frame = writer.NextFrame();
             frame.number = step.number;
             frame.png = pngFiles && step.number % options.every == 0;
@@ -260,7 +254,7 @@ int main(int argc, char **argv) {
         progress.Finish();
         if (error.empty()) error = writer.Error();
     }
-    TearDownDrawing();
+    TearDownDrawing(app);
 
     if (Stopped()) {
         if (video) video->Abandon();

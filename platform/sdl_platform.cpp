@@ -24,45 +24,50 @@ void CatchHangUp() {
     sigaction(SIGHUP, &action, nullptr);
 }
 
-SDL_Window *window = nullptr;
-SDL_GLContext context = nullptr;
-std::string lastError;
-bool inHiddenWindow = false;
-bool textInput = false;
-bool fullscreen = false;
-bool onScreen = false;  // the program's window, not a tool's surface
-SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
+// The one window and what the layer knows of it.
+struct Platform {
+    SDL_Window *window = nullptr;
+    SDL_GLContext context = nullptr;
+    std::string lastError;
+    bool inHiddenWindow = false;
+    bool textInput = false;
+    bool fullscreen = false;
+    bool onScreen = false;  // the program's window, not a tool's surface
+    SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
+    // The off-screen surface's size; the window's is kDrawableSize a side.
+    int surfaceWidth = kDrawableSize, surfaceHeight = kDrawableSize;
+} platform;
 
 bool Failed(const char *what) {
-    lastError = std::string(what) + ": " + SDL_GetError();
+    platform.lastError = std::string(what) + ": " + SDL_GetError();
     return false;
 }
 
 bool CreateContext() {
-    if (context) return true;  // made with the off-screen surface
-    context = SDL_GL_CreateContext(window);
-    if (!context) return Failed("cannot create the GL context");
-    if (SDL_GL_MakeCurrent(window, context) != 0) {
+    if (platform.context) return true;  // made with the off-screen surface
+    platform.context = SDL_GL_CreateContext(platform.window);
+    if (!platform.context) return Failed("cannot create the GL context");
+    if (SDL_GL_MakeCurrent(platform.window, platform.context) != 0) {
         Failed("cannot make the GL context current");
-        SDL_GL_DeleteContext(context);
-        context = nullptr;
+        SDL_GL_DeleteContext(platform.context);
+        platform.context = nullptr;
         return false;
     }
     // On screen, frames wait for the display's refresh rather than spin
     // thousands a second: adaptive where offered (a late frame is shown at
     // once), else every refresh. Where neither is offered nothing changes.
-    if (onScreen && SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
+    if (platform.onScreen && SDL_GL_SetSwapInterval(-1) != 0) SDL_GL_SetSwapInterval(1);
     return true;
 }
 
 void DestroyContext() {
-    if (!context) return;
-    SDL_GL_MakeCurrent(window, nullptr);
-    SDL_GL_DeleteContext(context);
-    context = nullptr;
+    if (!platform.context) return;
+    SDL_GL_MakeCurrent(platform.window, nullptr);
+    SDL_GL_DeleteContext(platform.context);
+    platform.context = nullptr;
 }
 
-void SwapBuffers() { SDL_GL_SwapWindow(window); }
+void SwapBuffers() { SDL_GL_SwapWindow(platform.window); }
 
 void *LookupProc(const char *name) { return SDL_GL_GetProcAddress(name); }
 
@@ -130,21 +135,18 @@ void AskForContext() {
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
 }
 
-// The off-screen surface's size; the window's is kDrawableSize a side.
-int surfaceWidth = kDrawableSize, surfaceHeight = kDrawableSize;
-
 bool MakeWindow(Uint32 shown) {
     AskForContext();
-    window = SDL_CreateWindow("Nimbrel", 0, 0, surfaceWidth, surfaceHeight,
+    platform.window = SDL_CreateWindow("Nimbrel", 0, 0, platform.surfaceWidth, platform.surfaceHeight,
                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | shown);
-    return window != nullptr || Failed("cannot create the window");
+    return platform.window != nullptr || Failed("cannot create the window");
 }
 
 void CloseVideo() {
     DestroyContext();
-    fullscreen = false;
-    if (window) SDL_DestroyWindow(window);
-    window = nullptr;
+    platform.fullscreen = false;
+    if (platform.window) SDL_DestroyWindow(platform.window);
+    platform.window = nullptr;
     SDL_Quit();
 }
 
@@ -154,7 +156,7 @@ void CloseVideo() {
 bool OpenOffScreenSurface() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "offscreen", SDL_HINT_OVERRIDE);
     if (StartVideo() && MakeWindow(SDL_WINDOW_HIDDEN) && CreateContext()) return true;
-    if (!window) Failed("cannot start the window system");
+    if (!platform.window) Failed("cannot start the window system");
     CloseVideo();
     return false;
 }
@@ -165,7 +167,7 @@ bool OpenHiddenWindow() {
     if (!display || !*display) return false;
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     if (StartVideo() && MakeWindow(SDL_WINDOW_HIDDEN) && CreateContext()) return true;
-    if (!window) Failed("cannot start the window system");
+    if (!platform.window) Failed("cannot start the window system");
     CloseVideo();
     return false;
 }
@@ -173,24 +175,24 @@ bool OpenHiddenWindow() {
 }  // namespace
 
 bool OpenMainWindow(WindowMode mode, bool startFullscreen, int width, int height) {
-    onScreen = mode == WindowMode::OnScreen;
-    surfaceWidth = onScreen ? kDrawableSize : width;
-    surfaceHeight = onScreen ? kDrawableSize : height;
+    platform.onScreen = mode == WindowMode::OnScreen;
+    platform.surfaceWidth = platform.onScreen ? kDrawableSize : width;
+    platform.surfaceHeight = platform.onScreen ? kDrawableSize : height;
     if (mode == WindowMode::OffScreen) {
         // Tools handle their own signals.
         SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-        inHiddenWindow = false;
+        platform.inHiddenWindow = false;
         if (OpenOffScreenSurface()) return true;
-        const std::string offScreenError = lastError;
-        inHiddenWindow = OpenHiddenWindow();
-        if (!inHiddenWindow) lastError = offScreenError;
-        return inHiddenWindow;
+        const std::string offScreenError = platform.lastError;
+        platform.inHiddenWindow = OpenHiddenWindow();
+        if (!platform.inHiddenWindow) platform.lastError = offScreenError;
+        return platform.inHiddenWindow;
     }
     if (!StartVideo()) return Failed("cannot start the window system");
     // Without a display SDL falls back to drawing nowhere; a window nobody
     // can see or close is no use.
     if (DisplayLess(SDL_GetCurrentVideoDriver())) {
-        lastError = "cannot start the window system: no display (set DISPLAY)";
+        platform.lastError = "cannot start the window system: no display (set DISPLAY)";
         SDL_Quit();
         return false;
     }
@@ -203,40 +205,40 @@ bool OpenMainWindow(WindowMode mode, bool startFullscreen, int width, int height
     return true;
 }
 
-bool IsFullscreen() { return window && fullscreen; }
+bool IsFullscreen() { return platform.window && platform.fullscreen; }
 
 // A borderless window over the whole display, placed and sized here: a
 // window manager takes it for a full screen, and without one (Xvfb, a bare
 // X server) it is one all the same, where SDL's own full-screen mode
 // leaves the window at its size.
 void SetFullscreen(bool on) {
-    if (!window || on == fullscreen) return;
+    if (!platform.window || on == platform.fullscreen) return;
     if (on) {
         SDL_Rect bounds;
-        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0) return;
-        SDL_GetWindowPosition(window, &windowed.x, &windowed.y);
-        SDL_GetWindowSize(window, &windowed.w, &windowed.h);
-        SDL_SetWindowBordered(window, SDL_FALSE);
-        SDL_SetWindowPosition(window, bounds.x, bounds.y);
-        SDL_SetWindowSize(window, bounds.w, bounds.h);
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(platform.window), &bounds) != 0) return;
+        SDL_GetWindowPosition(platform.window, &platform.windowed.x, &platform.windowed.y);
+        SDL_GetWindowSize(platform.window, &platform.windowed.w, &platform.windowed.h);
+        SDL_SetWindowBordered(platform.window, SDL_FALSE);
+        SDL_SetWindowPosition(platform.window, bounds.x, bounds.y);
+        SDL_SetWindowSize(platform.window, bounds.w, bounds.h);
     } else {
-        SDL_SetWindowBordered(window, SDL_TRUE);
-        SDL_SetWindowSize(window, windowed.w, windowed.h);
-        SDL_SetWindowPosition(window, windowed.x, windowed.y);
+        SDL_SetWindowBordered(platform.window, SDL_TRUE);
+        SDL_SetWindowSize(platform.window, platform.windowed.w, platform.windowed.h);
+        SDL_SetWindowPosition(platform.window, platform.windowed.x, platform.windowed.y);
     }
-    fullscreen = on;
+    platform.fullscreen = on;
 }
 
 void DrawableSize(int &width, int &height) {
     width = height = 0;
-    if (window) SDL_GL_GetDrawableSize(window, &width, &height);
+    if (platform.window) SDL_GL_GetDrawableSize(platform.window, &width, &height);
 }
 
-bool InHiddenWindow() { return inHiddenWindow; }
+bool InHiddenWindow() { return platform.inHiddenWindow; }
 
 void CloseMainWindow() { CloseVideo(); }
 
-const std::string &PlatformError() { return lastError; }
+const std::string &PlatformError() { return platform.lastError; }
 
 const GraphicsPlatform &SdlGraphicsPlatform() { return sdlGraphics; }
 
@@ -251,7 +253,7 @@ void PumpSdlEvents(MessageQueue &queue) {
         if (event.type == SDL_TEXTINPUT) {
             // One message a character: printable ASCII as itself, any other
             // character as U+FFFD, so that a field can refuse it and say so.
-            for (const char *c = event.text.text; textInput && *c; ++c) {
+            for (const char *c = event.text.text; platform.textInput && *c; ++c) {
                 const auto byte = static_cast<unsigned char>(*c);
                 if (byte >= 0x20 && byte < 0x7F)
                     queue.PostEvent({MessageKind::Text, byte});
@@ -265,7 +267,7 @@ void PumpSdlEvents(MessageQueue &queue) {
     }
 }
 
-void SetTextInput(bool on) { textInput = on; }
+void SetTextInput(bool on) { platform.textInput = on; }
 
 bool ShowSdlMessage(MessageStyle style, const char *caption, const char *text) {
     const bool warning = style == MessageStyle::Warning;

@@ -12,29 +12,29 @@ namespace {
 // Constant, linear and quadratic distance attenuation of the sprite size.
 const GLfloat quadratic[3] = {1.0f, 0.0f, 0.01f};
 
-void SetPointParameters() {
+void SetPointParameters(float size) {
     // Sizes in pixels follow the frame's size (SetFrameSize); at the
     // start-up size the scale is 1 and every value is exactly as set.
     const float scale = PixelScale();
-    const float pointSize = gParams.pointSize * scale;
+    const float pointSize = size * scale;
     // Without the extension's entry points the sprites keep the plain
     // point size and are still drawn.
-    if (ext::glPointParameterfvARB)
-        ext::glPointParameterfvARB(GL_POINT_DISTANCE_ATTENUATION_ARB, quadratic);
+    const PointParameterEntryPoints &points = PointParameters();
+    if (points.pointParameterfv) points.pointParameterfv(GL_POINT_DISTANCE_ATTENUATION_ARB, quadratic);
     glPointSize(pointSize);
-    if (ext::glPointParameterfARB) {
-        ext::glPointParameterfARB(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 60.0f * scale);
-        ext::glPointParameterfARB(GL_POINT_SIZE_MIN_ARB, 1.0f);
-        ext::glPointParameterfARB(GL_POINT_SIZE_MAX_ARB, pointSize);
+    if (points.pointParameterf) {
+        points.pointParameterf(GL_POINT_FADE_THRESHOLD_SIZE_ARB, 60.0f * scale);
+        points.pointParameterf(GL_POINT_SIZE_MIN_ARB, 1.0f);
+        points.pointParameterf(GL_POINT_SIZE_MAX_ARB, pointSize);
     }
 }
 
 }  // namespace
 
-void DrawParticles(int batches) {
+void DrawParticles(const SimulationParameters &params, const ParticlePool &pool, int batches) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);  // overlapping sprites only brighten
-    SetPointParameters();
+    SetPointParameters(params.pointSize);
     glTexEnvf(GL_POINT_SPRITE_ARB, GL_COORD_REPLACE_ARB, 1.0f);
 
     const int poolBatches = kPoolSize / kBatchSize;
@@ -44,8 +44,8 @@ void DrawParticles(int batches) {
         glEnable(GL_POINT_SPRITE_ARB);
         glBegin(GL_POINTS);
         for (int j = start; j < start + kBatchSize; ++j) {
-            const Particle &p = gParticles[j];
-            glColor4f(p.color[0], p.color[1], p.color[2], ParticleAlpha(p.age, gParams));
+            const Particle &p = pool[j];
+            glColor4f(p.color[0], p.color[1], p.color[2], ParticleAlpha(p.age, params));
             glVertex3f(p.position.x, p.position.y, p.position.z);
         }
         glEnd();
@@ -53,29 +53,30 @@ void DrawParticles(int batches) {
     }
 }
 
-void DrawFrame(double *simulationMs) {
+void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now,
+               double *simulationMs) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glTranslatef(0.0f, 0.0f, gParams.cameraDistance);
+    glTranslatef(0.0f, 0.0f, params.cameraDistance);
     // The mouse angles enter negated, the key-driven spin does not.
-    glRotatef(-gParams.pitchAngle, 1.0f, 0.0f, 0.0f);
-    glRotatef(-gParams.yawAngle, 0.0f, 1.0f, 0.0f);
-    glRotatef(gParams.spinAngle, 0.0f, 1.0f, 0.0f);
+    glRotatef(-params.pitchAngle, 1.0f, 0.0f, 0.0f);
+    glRotatef(-params.yawAngle, 0.0f, 1.0f, 0.0f);
+    glRotatef(params.spinAngle, 0.0f, 1.0f, 0.0f);
 
     if (simulationMs) {
         const auto start = std::chrono::steady_clock::now();
-        UpdateParticles();
+        UpdateParticles(pool, smoke, params, now);
         *simulationMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     } else {
-        UpdateParticles();
+        UpdateParticles(pool, smoke, params, now);
     }
 
-    glBindTexture(GL_TEXTURE_2D, gParticleTexture);
-    DrawParticles(gParams.batchCount);
+    glBindTexture(GL_TEXTURE_2D, ParticleTexture());
+    DrawParticles(params, pool, params.batchCount);
 }
 
-void RenderFrame() {
-    DrawFrame();
+void RenderFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now) {
+    DrawFrame(params, pool, smoke, now);
     CurrentGraphicsPlatform().swapBuffers();
 }

@@ -1,17 +1,26 @@
-// One frame: clear, camera, one simulation step, the particles as
-// additively blended point sprites in batches of 1000, buffer swap.
+// One frame of smoke: clear, camera, one simulation step, the particles as
+// additively blended point sprites in batches of 1000, buffer swap. The
+// parameter block, the pool and the smoke's working state are handed in;
+// time enters as the clock reading of the frame.
 #pragma once
+
+#include <cstdint>
+
+#include "sim/particles.h"
 
 constexpr int kBatchSize = 1000;
 
-void RenderFrame();
+// DrawFrame, then the buffer swap.
+void RenderFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now);
 
 // RenderFrame's drawing half, everything before the swap: clear, camera,
-// simulation step, particles. Whoever calls it swaps the buffers after
-// adding to the frame or reading it back. With `simulationMs` the
-// simulation step is timed into it, in wall-clock milliseconds.
-void DrawFrame(double *simulationMs = nullptr);
+// the simulation step to the clock reading `now`, particles. Whoever calls
+// it swaps the buffers after adding to the frame or reading it back. With
+// `simulationMs` the simulation step is timed into it, in wall-clock
+// milliseconds.
+void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now,
+               double *simulationMs = nullptr);
 
 // Draws `batches` batches of kBatchSize particles from the start of the
 // pool; batches that would reach past the pool are not drawn.
-void DrawParticles(int batches);
+void DrawParticles(const SimulationParameters &params, const ParticlePool &pool, int batches);

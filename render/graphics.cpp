@@ -2,14 +2,6 @@
 
 #include <cstring>
 
-#include "sim/parameters.h"
-
-namespace ext {
-PFNGLPOINTPARAMETERFARBPROC glPointParameterfARB = nullptr;
-PFNGLPOINTPARAMETERFVARBPROC glPointParameterfvARB = nullptr;
-}  // namespace ext
-
-GLuint gParticleTexture = kNoTexture;
 
 namespace {
 
@@ -17,8 +9,14 @@ bool NoContext() { return false; }
 void NoOp() {}
 void *NoProc(const char *) { return nullptr; }
 
-GraphicsPlatform platform = {NoContext, NoOp, NoOp, NoProc};
-bool contextReady = false;
+// What the module keeps while the program runs.
+struct Graphics {
+    GraphicsPlatform platform = {NoContext, NoOp, NoOp, NoProc};
+    bool contextReady = false;
+    float pixelScale = 1.0f;  // SetFrameSize's
+    GLuint particleTexture = kNoTexture;
+    PointParameterEntryPoints points;
+} graphics;
 
 void LookUpPointParameters(GraphicsWarning warn) {
     const auto report = [warn](const char *text) {
@@ -29,27 +27,34 @@ void LookUpPointParameters(GraphicsWarning warn) {
         report("GL_ARB_point_parameters extension was not found");
         return;
     }
-    ext::glPointParameterfARB =
-        reinterpret_cast<PFNGLPOINTPARAMETERFARBPROC>(platform.lookupProc("glPointParameterfARB"));
-    ext::glPointParameterfvARB = reinterpret_cast<PFNGLPOINTPARAMETERFVARBPROC>(
-        platform.lookupProc("glPointParameterfvARB"));
-    if (!ext::glPointParameterfARB || !ext::glPointParameterfvARB)
+    PointParameterEntryPoints &points = graphics.points;
+    points.pointParameterf =
+        reinterpret_cast<PFNGLPOINTPARAMETERFARBPROC>(graphics.platform.lookupProc("glPointParameterfARB"));
+    points.pointParameterfv = reinterpret_cast<PFNGLPOINTPARAMETERFVARBPROC>(
+        graphics.platform.lookupProc("glPointParameterfvARB"));
+    if (!points.pointParameterf || !points.pointParameterfv)
         report("One or more GL_ARB_point_parameters functions were not found");
 }
 
 }  // namespace
 
-void SetGraphicsPlatform(const GraphicsPlatform &newPlatform) { platform = newPlatform; }
+void SetGraphicsPlatform(const GraphicsPlatform &newPlatform) { graphics.platform = newPlatform; }
 
-const GraphicsPlatform &CurrentGraphicsPlatform() { return platform; }
+const GraphicsPlatform &CurrentGraphicsPlatform() { return graphics.platform; }
+
+const PointParameterEntryPoints &PointParameters() { return graphics.points; }
+void SetPointParameters(const PointParameterEntryPoints &entryPoints) { graphics.points = entryPoints; }
+
+GLuint ParticleTexture() { return graphics.particleTexture; }
+void SetParticleTexture(GLuint name) { graphics.particleTexture = name; }
 
 bool ExtensionOffered(const char *extensions, const char *name) {
     return extensions != nullptr && std::strstr(extensions, name) != nullptr;
 }
 
 bool InitGraphics(GraphicsWarning warn) {
-    if (!platform.createContext()) return false;
-    contextReady = true;
+    if (!graphics.platform.createContext()) return false;
+    graphics.contextReady = true;
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
@@ -65,7 +70,7 @@ bool InitGraphics(GraphicsWarning warn) {
 }
 
 void ResizeGraphics(int width, int height) {
-    if (!contextReady) return;
+    if (!graphics.contextReady) return;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -74,28 +79,24 @@ void ResizeGraphics(int width, int height) {
     gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1, 100.0);
 }
 
-void ClampStartupPointSize() {
+void ClampStartupPointSize(const SimulationParameters &params) {
     GLfloat maxSize = 0.0f;
     glGetFloatv(GL_POINT_SIZE_MAX_ARB, &maxSize);
-    if (gParams.pointSize < maxSize) maxSize = gParams.pointSize;
+    if (params.pointSize < maxSize) maxSize = params.pointSize;
     glPointSize(maxSize);
 }
 
-namespace {
-float pixelScale = 1.0f;
-}  // namespace
-
 void SetFrameSize(int width, int height) {
-    if (!contextReady || (width == kDrawableSize && height == kDrawableSize)) return;
+    if (!graphics.contextReady || (width == kDrawableSize && height == kDrawableSize)) return;
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, static_cast<double>(1.3333334f) * width / height, static_cast<double>(0.1f), 100.0);
     glMatrixMode(GL_MODELVIEW);
-    pixelScale = static_cast<float>(height) / static_cast<float>(kDrawableSize);
+    graphics.pixelScale = static_cast<float>(height) / static_cast<float>(kDrawableSize);
 }
 
-float PixelScale() { return pixelScale; }
+float PixelScale() { return graphics.pixelScale; }
 
 float LargestPointSize() {
     GLfloat range[2] = {0.0f, 0.0f};
@@ -113,11 +114,7 @@ void LargestViewport(int &width, int &height) {
 }
 
 void ShutdownGraphics() {
-    if (contextReady) glDeleteTextures(1, &gParticleTexture);
-    gParticleTexture = kNoTexture;
-    platform.destroyContext();
-    contextReady = false;
-    pixelScale = 1.0f;
-    ext::glPointParameterfARB = nullptr;
-    ext::glPointParameterfvARB = nullptr;
+    if (graphics.contextReady) glDeleteTextures(1, &graphics.particleTexture);
+    graphics.platform.destroyContext();
+    graphics = Graphics{graphics.platform};
 }

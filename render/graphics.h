@@ -1,9 +1,11 @@
 // The GL context of the one window: creation and lasting state, the
 // projection and its resize handling, the point-size clamp, the extension
-// entry points the drawing needs, and shutdown.
+// entry points the drawing needs, the particle texture's name, and
+// shutdown. Everything it keeps lives in one private state of its own.
 #pragma once
 
 #include "render/gl.h"
+#include "sim/parameters.h"
 
 // The window's drawable at start: square, this many pixels a side. The
 // screenshot and the capture's frames have this size.
@@ -25,16 +27,20 @@ struct GraphicsPlatform {
 void SetGraphicsPlatform(const GraphicsPlatform &platform);
 const GraphicsPlatform &CurrentGraphicsPlatform();
 
-// Entry points of the point-parameter extension; null when not offered.
-// Kept in their own namespace, clear of any prototypes in the GL headers.
-namespace ext {
-extern PFNGLPOINTPARAMETERFARBPROC glPointParameterfARB;
-extern PFNGLPOINTPARAMETERFVARBPROC glPointParameterfvARB;
-}  // namespace ext
+// Entry points of the point-parameter extension, looked up at run time,
+// clear of any prototypes in the GL headers; null when not offered.
+struct PointParameterEntryPoints {
+    PFNGLPOINTPARAMETERFARBPROC pointParameterf = nullptr;
+    PFNGLPOINTPARAMETERFVARBPROC pointParameterfv = nullptr;
+};
+const PointParameterEntryPoints &PointParameters();
+// Replaces them; tests draw without them.
+void SetPointParameters(const PointParameterEntryPoints &entryPoints);
 
 // The particle texture name: all ones until the sprite image is uploaded.
 constexpr GLuint kNoTexture = 0xFFFFFFFFu;
-extern GLuint gParticleTexture;
+GLuint ParticleTexture();
+void SetParticleTexture(GLuint name);
 
 // How the set-up reports a missing extension: the caller decides who sees
 // the text (the program shows it in an "ERROR" box).
@@ -52,7 +58,7 @@ void ResizeGraphics(int width, int height);
 
 // The start-up point size: pointSize, or the implementation's largest
 // point size when that is smaller.
-void ClampStartupPointSize();
+void ClampStartupPointSize(const SimulationParameters &params);
 
 // Drawing a frame of another size with the same look, for the capture: the
 // viewport `width` x `height`, the start-up projection's vertical field of

@@ -5,8 +5,10 @@
 #include "render/graphics.h"
 
 void UploadParticleTexture(const ImageRecord &image) {
-    glGenTextures(1, &gParticleTexture);
-    glBindTexture(GL_TEXTURE_2D, gParticleTexture);
+    GLuint name = kNoTexture;
+    glGenTextures(1, &name);
+    SetParticleTexture(name);
+    glBindTexture(GL_TEXTURE_2D, name);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     // Packed rows have no filler: read them byte-aligned, whatever the width.

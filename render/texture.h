@@ -3,6 +3,6 @@
 
 struct ImageRecord;
 
-// Uploads `image` as the particle texture (gParticleTexture), bound to
+// Uploads `image` as the particle texture (ParticleTexture()), bound to
 // GL_TEXTURE_2D, linearly filtered, no mipmaps.
 void UploadParticleTexture(const ImageRecord &image);

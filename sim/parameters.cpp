@@ -9,7 +9,6 @@ void SetParticleCount(SimulationParameters &params, std::int32_t count) {
     params.batchCount = count / 1000;
 }
 
-void SetParticleCount(std::int32_t count) { SetParticleCount(gParams, count); }
 
 namespace {
 auto Fields(const SimulationParameters &p) {

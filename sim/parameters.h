@@ -1,8 +1,9 @@
 // The tunable values of the smoke and the view, with their start values.
 //
-// One process-wide block: the key actions and the mouse drag change it, and
-// the emitter, the update and the drawing read it every time they run, so a
-// change shows in the very next frame.
+// One process-wide block, gParams: the key actions and the mouse drag change
+// it, and the emitter, the update and the drawing read it every time they
+// run, so a change shows in the very next frame. Each is handed the block
+// by reference.
 #pragma once
 
 #include <cstdint>
@@ -37,7 +38,5 @@ extern SimulationParameters gParams;
 bool operator==(const SimulationParameters &a, const SimulationParameters &b);
 inline bool operator!=(const SimulationParameters &a, const SimulationParameters &b) { return !(a == b); }
 
-// Sets particleCount and keeps batchCount in step with it, in gParams or
-// in another parameter block.
-void SetParticleCount(std::int32_t count);
+// Sets particleCount and keeps batchCount in step with it.
 void SetParticleCount(SimulationParameters &params, std::int32_t count);

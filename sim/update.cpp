@@ -17,29 +17,13 @@ constexpr std::uint32_t kAdd3 = kAdd2 * kRandomMultiplier + kRandomIncrement;
 // The longest step the update takes, in seconds: 1/30 as a float.
 constexpr float kMaxTimeStep = 0.033333335f;
 
-bool clockRead = false;
-std::uint32_t lastReading = 0;
-
-// The per-frame jitter for every possible draw, RandomRange(-t, t) for the
-// x velocity and RandomRange(-0.2t, 0.2t) for y and z: the tables turn the
-// three draws of a particle into three reads. They depend on the turbulence
-// alone, so they are rebuilt only when it changes.
-struct JitterTables {
-    std::uint32_t turbulenceBits = 0;
-    bool built = false;
-    std::array<float, kRandomMax + 1> x;
-    std::array<float, kRandomMax + 1> yz;
-};
-
-JitterTables jitter;
-
 std::uint32_t Bits(float value) {
     std::uint32_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
 }
 
-const JitterTables &JitterFor(float turbulence) {
+const JitterTables &JitterFor(JitterTables &jitter, float turbulence) {
     if (jitter.built && jitter.turbulenceBits == Bits(turbulence)) return jitter;
     const float small =
         static_cast<float>(static_cast<double>(0.2f) * static_cast<double>(turbulence));
@@ -60,34 +44,35 @@ float AddJitter(float value, const std::array<float, kRandomMax + 1> &table,
 
 }  // namespace
 
-float NextTimeStep() {
-    if (!clockRead) {
-        lastReading = ReadMillisecondClock();
-        clockRead = true;
-    }
-    const std::uint32_t reading = ReadMillisecondClock();
+void StartSmokeClock(SmokeState &smoke, std::uint32_t reading) {
+    smoke.lastReading = reading;
+    smoke.clockStarted = true;
+}
+
+float NextTimeStep(SmokeState &smoke, std::uint32_t now) {
+    if (!smoke.clockStarted) StartSmokeClock(smoke, now);
     // The unsigned difference stays the true elapsed time across a wrap
     // of the 32-bit counter.
-    const std::uint32_t elapsed = reading - lastReading;
-    lastReading = reading;
+    const std::uint32_t elapsed = now - smoke.lastReading;
+    smoke.lastReading = now;
 
     float dt = static_cast<float>(static_cast<double>(elapsed) * 0.001);
     if (static_cast<double>(dt) >= static_cast<double>(kMaxTimeStep)) dt = kMaxTimeStep;
     return dt;
 }
 
-void UpdateParticles() {
-    const float dt = NextTimeStep();
+void UpdateParticles(ParticlePool &pool, SmokeState &smoke, const SimulationParameters &params, std::uint32_t now) {
+    const float dt = NextTimeStep(smoke, now);
 
-    const JitterTables &tables = JitterFor(gParams.turbulence);
-    const double dampingStep = static_cast<double>(gParams.damping) * static_cast<double>(dt);
+    const JitterTables &tables = JitterFor(smoke.jitter, params.turbulence);
+    const double dampingStep = static_cast<double>(params.damping) * static_cast<double>(dt);
     const double step = dt;
-    const float maxAge = gParams.maxAge;
+    const float maxAge = params.maxAge;
 
-    std::uint32_t state = RandomState();
-    const int count = ActiveParticleCount();
+    std::uint32_t state = smoke.random;
+    const int count = ActiveParticleCount(params);
     for (int i = 0; i < count; ++i) {
-        Particle &p = gParticles[i];
+        Particle &p = pool[i];
         // Work on a copy held in registers and store it back whole: mixing
         // narrow stores with wide reloads of the same record stalls.
         Vector3 velocity = p.velocity;
@@ -108,19 +93,9 @@ void UpdateParticles() {
         p.velocity = velocity;
         p.age = age;
         if (age > maxAge) {
-            SetRandomState(state);
-            SpawnParticle(i);
-            state = RandomState();
+            SpawnParticle(pool, i, state, params);
             p.age = 0.0f;
         }
     }
-    SetRandomState(state);
-}
-
-void ResetSimulation() {
-    gParams = SimulationParameters{};
-    SetRandomState(1);
-    gParticles.fill(Particle{});
-    clockRead = false;
-    lastReading = 0;
+    smoke.random = state;
 }

@@ -14,28 +14,28 @@
 
 #include <unistd.h>
 
+#include "app/app.h"
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
-#include "app/panel_presets.h"
+#include "app/key_table.h"
 #include "app/preset_file.h"
 #include "app/presets.h"
 #include "app/program_frame.h"
-#include "app/screenshot.h"
-#include "app/window_handler.h"
-#include "app/readout.h"
 #include "app/recorder.h"
 #include "app/recording.h"
 #include "app/replay.h"
-#include "app/user_message.h"
-#include "platform/sdl_platform.h"
 #include "app/scene.h"
-#include "tests/dib_builder.h"
-#include "tests/scratch_dir.h"
+#include "app/user_message.h"
+#include "app/window_handler.h"
+#include "platform/sdl_platform.h"
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
 #include "render/read_back.h"
 #include "sim/particles.h"
+#include "tests/dib_builder.h"
+#include "tests/scratch_dir.h"
+#include "tests/sim_support.h"
 
 // Counts the program's own heap allocations while armed. The replacement
 // pairs malloc with free, which the compiler cannot see through.
@@ -79,6 +79,9 @@ bool RecordMessage(MessageStyle, const char *caption, const char *text) {
 GLint startViewport[4];
 GLdouble startProjection[16];
 
+// The program's state, over the process-wide blocks, as the program has it.
+App app(gParams, gParticles, gSmoke);
+
 class GlEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -90,7 +93,7 @@ public:
         glGetDoublev(GL_PROJECTION_MATRIX, startProjection);
     }
     void TearDown() override {
-        ShutdownReadout();
+        ShutdownPanel(app.panel);
         ShutdownGraphics();
         CloseMainWindow();
     }
@@ -123,7 +126,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glBindTexture(GL_TEXTURE_2D, gParticleTexture);
+        glBindTexture(GL_TEXTURE_2D, ParticleTexture());
     }
     static void Place(int index, float x, float y, float z) {
         gParticles[index].position = Vector3(x, y, z);
@@ -134,8 +137,8 @@ TEST_F(GlTest, ContextOffersThePointExtensions) {
     const char *extensions = reinterpret_cast<const char *>(glGetString(GL_EXTENSIONS));
     EXPECT_TRUE(ExtensionOffered(extensions, "GL_ARB_point_parameters"));
     EXPECT_TRUE(ExtensionOffered(extensions, "GL_ARB_point_sprite"));
-    EXPECT_NE(ext::glPointParameterfARB, nullptr);
-    EXPECT_NE(ext::glPointParameterfvARB, nullptr);
+    EXPECT_NE(PointParameters().pointParameterf, nullptr);
+    EXPECT_NE(PointParameters().pointParameterfv, nullptr);
     EXPECT_TRUE(messages.empty());
     GLint doubleBuffered = 0;
     glGetIntegerv(GL_DOUBLEBUFFER, &doubleBuffered);
@@ -165,36 +168,33 @@ TEST_F(GlTest, ResizeSetsViewportAndAspect) {
 
 TEST_F(GlTest, SpritesAddHalfGreyTimesAlpha) {
     Place(0, 0.0f, 0.0f, -10.0f);
-    DrawParticles(1);
+    DrawParticles(gParams, gParticles, 1);
     EXPECT_NEAR(RedAt(400, 400), 64, 1);  // 0.5 grey x 0.5 alpha
     EXPECT_EQ(RedAt(10, 10), 0);
 
     glClear(GL_COLOR_BUFFER_BIT);
     Place(999, 0.0f, 0.0f, -10.0f);
-    DrawParticles(1);
+    DrawParticles(gParams, gParticles, 1);
     EXPECT_NEAR(RedAt(400, 400), 128, 2);  // two sprites add up
 }
 
 TEST_F(GlTest, DistanceAttenuationShrinksTheSprite) {
     // 30 pixels at distance 10: 30 / sqrt(1 + 0.01 * 100), about 21.
     Place(0, 0.0f, 0.0f, -10.0f);
-    DrawParticles(1);
+    DrawParticles(gParams, gParticles, 1);
     EXPECT_GT(RedAt(400 + 8, 400), 0);
     EXPECT_EQ(RedAt(400 + 13, 400), 0);
 }
 
 TEST_F(GlTest, WithoutTheEntryPointsTheFrameStillDraws) {
-    const auto savedF = ext::glPointParameterfARB;
-    const auto savedFv = ext::glPointParameterfvARB;
+    const PointParameterEntryPoints saved = PointParameters();
     // A fresh default state: no attenuation from earlier tests.
     const GLfloat plain[3] = {1.0f, 0.0f, 0.0f};
-    savedFv(GL_POINT_DISTANCE_ATTENUATION_ARB, plain);
-    ext::glPointParameterfARB = nullptr;
-    ext::glPointParameterfvARB = nullptr;
+    saved.pointParameterfv(GL_POINT_DISTANCE_ATTENUATION_ARB, plain);
+    SetPointParameters({});
     Place(0, 0.0f, 0.0f, -10.0f);
-    DrawParticles(1);
-    ext::glPointParameterfARB = savedF;
-    ext::glPointParameterfvARB = savedFv;
+    DrawParticles(gParams, gParticles, 1);
+    SetPointParameters(saved);
     EXPECT_NEAR(RedAt(400, 400), 64, 1);
     EXPECT_GT(RedAt(400 + 13, 400), 0);  // full 30-pixel sprite
 }
@@ -202,41 +202,39 @@ TEST_F(GlTest, WithoutTheEntryPointsTheFrameStillDraws) {
 TEST_F(GlTest, BatchesStayInsideThePool) {
     for (int i = 0; i < kPoolSize; ++i) Place(i, 0.0f, 0.0f, -10.0f);
     gParams.constantAlpha = 0.01f;
-    DrawParticles(102);  // the count one step beyond the pool
+    DrawParticles(gParams, gParticles, 102);  // the count one step beyond the pool
     EXPECT_GT(RedAt(400, 400), 0);
 }
 
 TEST_F(GlTest, FramesAllocateNothing) {
-    FillParticlePool();
-    SetParticleCount(100000);
-    RenderFrame();  // the first frame may set things up
+    FillParticlePool(gParticles, gSmoke, gParams);
+    SetParticleCount(gParams, 100000);
+    RenderFrame(gParams, gParticles, gSmoke, 0);  // the first frame may set things up
     allocations = 0;
     countAllocations = true;
-    for (int frame = 0; frame < 10; ++frame) RenderFrame();
+    for (std::uint32_t frame = 1; frame <= 10; ++frame) RenderFrame(gParams, gParticles, gSmoke, 16 * frame);
     countAllocations = false;
     EXPECT_EQ(allocations, 0);
 }
 
 std::uint32_t scriptedNow = 0;
-std::uint32_t SixtyHertz() { return scriptedNow += 8; }  // read twice a frame: 16 ms
+std::uint32_t SixtyHertz() { return scriptedNow += 16; }
 
-// Thirty frames of the same smoke; with `panel`, the readout shows over the
+// Thirty frames of the same smoke; with `panel`, the panel shows over the
 // last five. Returns the frame drawn next, with the panel hidden.
 std::vector<unsigned char> FrameAfter(bool panel) {
     ResetSimulation();
-    FillParticlePool();
+    FillParticlePool(gParticles, gSmoke, gParams);
     scriptedNow = 0;
-    SetMillisecondClock(SixtyHertz);
     for (int frame = 1; frame <= 30; ++frame) {
-        gReadoutShown = panel && frame > 25;
-        DrawFrameWithReadout();
+        app.panelShown = panel && frame > 25;
+        DrawProgramFrame(app, SixtyHertz());
         CurrentGraphicsPlatform().swapBuffers();
     }
-    gReadoutShown = false;
-    DrawFrameWithReadout();
+    app.panelShown = false;
+    DrawProgramFrame(app, SixtyHertz());
     std::vector<unsigned char> rgba(800 * 800 * 4);
     glReadPixels(0, 0, 800, 800, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
-    SetMillisecondClock(nullptr);
     return rgba;
 }
 
@@ -251,8 +249,9 @@ protected:
         messages.clear();
     }
     void TearDown() override {
-        glDeleteTextures(1, &gParticleTexture);
-        gParticleTexture = kNoTexture;
+        const GLuint name = ParticleTexture();
+        glDeleteTextures(1, &name);
+        SetParticleTexture(kNoTexture);
         EXPECT_EQ(chdir(previous_), 0);
         GlTest::TearDown();
     }
@@ -276,10 +275,10 @@ TEST_F(GlTextureTest, UploadedTextureReadsBackAsTheImage) {
     WriteSprite(layout);
     MakeParticleTexture("");
     EXPECT_TRUE(messages.empty());
-    ASSERT_NE(gParticleTexture, kNoTexture);
+    ASSERT_NE(ParticleTexture(), kNoTexture);
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), gParticleTexture);
+    EXPECT_EQ(static_cast<GLuint>(bound), ParticleTexture());
 
     std::vector<std::uint8_t> back(12, 0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -295,12 +294,12 @@ TEST_F(GlTextureTest, SpriteAddsTexelTimesHalfTimesAlpha) {
     MakeParticleTexture("");
     Place(0, 0.0f, 0.0f, -10.0f);
     gParams.constantAlpha = 1.0f;
-    glBindTexture(GL_TEXTURE_2D, gParticleTexture);
-    DrawParticles(1);
+    glBindTexture(GL_TEXTURE_2D, ParticleTexture());
+    DrawParticles(gParams, gParticles, 1);
     EXPECT_NEAR(RedAt(400, 400), 100, 2);  // 200 x 0.5 x 1
     glClear(GL_COLOR_BUFFER_BIT);
     gParams.constantAlpha = 0.5f;
-    DrawParticles(1);
+    DrawParticles(gParams, gParticles, 1);
     EXPECT_NEAR(RedAt(400, 400), 50, 2);
 }
 
@@ -308,11 +307,11 @@ TEST_F(GlTextureTest, MissingSpriteIsReportedOnceAndLeavesTheNameUnset) {
     MakeParticleTexture("");
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "Error: Failed to open DIB file ./particle3.bmp.\n");
-    EXPECT_EQ(gParticleTexture, kNoTexture);
+    EXPECT_EQ(ParticleTexture(), kNoTexture);
     // Drawn untextured, as a plain grey square.
     Place(0, 0.0f, 0.0f, -10.0f);
-    glBindTexture(GL_TEXTURE_2D, gParticleTexture);
-    DrawParticles(1);
+    glBindTexture(GL_TEXTURE_2D, ParticleTexture());
+    DrawParticles(gParams, gParticles, 1);
     EXPECT_NEAR(RedAt(400, 400), 64, 1);
 }
 
@@ -365,9 +364,9 @@ int framesDrawn = 0;
 std::vector<unsigned char> readBack;
 
 // The capture's way: the frame read back after drawing, before its swap.
-void CaptureFrame() {
+void CaptureFrame(App &app, std::uint32_t now) {
     ++framesDrawn;
-    DrawProgramFrame();
+    DrawProgramFrame(app, now);
     if (framesDrawn == kTabFrame) {
         readBack.assign(3 * kDrawableSize * kDrawableSize, 0);
         ASSERT_TRUE(ReadBackRgb(kDrawableSize, kDrawableSize, readBack.data()));
@@ -376,10 +375,10 @@ void CaptureFrame() {
 }
 
 // The wrong moment: Tab's frame saved between frames, after the swap.
-void SaveAfterTheSwap() {
+void SaveAfterTheSwap(App &app, std::uint32_t now) {
     ++framesDrawn;
     if (framesDrawn == kTabFrame) SaveScreenshot(kScreenshotFile, kDrawableSize, kDrawableSize);
-    DrawFrameWithReadout();
+    DrawFrame(app.params, app.pool, app.smoke, now);
     CurrentGraphicsPlatform().swapBuffers();
 }
 
@@ -388,16 +387,14 @@ void SaveAfterTheSwap() {
 // PPM of the drawable.
 std::string RunWithTab(FrameRenderer renderFrame) {
     ResetSimulation();
-    FillParticlePool();
-    gMessages.Clear();
-    gInput = InputState{};
+    FillParticlePool(gParticles, gSmoke, gParams);
+    app.messages.Clear();
+    app.input = InputState{};
     scriptedNow = pumpPass = framesDrawn = 0;
     std::remove(kScreenshotFile);
-    SetMillisecondClock(SixtyHertz);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(RunFrameLoop(TabInPassFour, renderFrame), 0);
+    EXPECT_EQ(RunFrameLoop(app, TabInPassFour, SixtyHertz, renderFrame), 0);
     const std::string printed = testing::internal::GetCapturedStdout();
-    SetMillisecondClock(nullptr);
     EXPECT_EQ(printed, "wrote file (800 x 800 pixels, 1920000 bytes)\n");
     std::FILE *f = std::fopen(kScreenshotFile, "rb");
     std::string file;
@@ -429,10 +426,7 @@ TEST_F(GlTextureTest, TabSavesTheFrameAboutToBeShown) {
     const std::string captured(readBack.begin(), readBack.end());
     const std::string afterSwap = RunWithTab(SaveAfterTheSwap);
     SetGraphicsPlatform(SdlGraphicsPlatform());
-    // That last run never took its request: nothing is left pending.
-    SetScreenshotWriter([](const char *, int, int) { return true; });
-    SavePendingScreenshot();
-    SetScreenshotWriter(nullptr);
+    app.screenshotRequested = false;  // that last run never took its request
 
     ASSERT_EQ(captured.size(), 1920000u);
     EXPECT_GT(std::count_if(captured.begin(), captured.end(), [](char c) { return c != 0; }), 10000)
@@ -441,16 +435,16 @@ TEST_F(GlTextureTest, TabSavesTheFrameAboutToBeShown) {
     EXPECT_FALSE(afterSwap == captured) << "a read after the swap went unnoticed";
 }
 
-void DrawAndSwap() {
-    DrawFrameWithReadout();
-    CurrentGraphicsPlatform().swapBuffers();
-}
+void DrawAndSwap() { RenderProgramFrame(app, scriptedNow += 16); }
 
 // A window message through the real handler, then a frame.
 void Send(MessageKind kind, int x, int y) {
-    HandleWindowMessage({kind, PackLowHigh(x, y)});
+    HandleWindowMessage(app, {kind, PackLowHigh(x, y)});
     DrawAndSwap();
 }
+
+// Where the panel drew the control with that label.
+bool ControlRect(const std::string &label, int rect[4]) { return app.panel.controls.Find(label, rect); }
 
 void Click(int x, int y) {
     Send(MessageKind::MouseMove, x, y);
@@ -463,14 +457,13 @@ void Click(int x, int y) {
 // across the panel; keys act as ever.
 TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
     gParams = SimulationParameters{};
-    gInput = InputState{};
-    SetMessageFilter(ReadoutTakesMessage);
-    gReadoutShown = true;
+    app.input = InputState{};
+    app.panelShown = true;
     DrawAndSwap();
     DrawAndSwap();  // laid out
     int slider[4], reset[4];
-    ASSERT_TRUE(ReadoutControlRect("sprite size", slider));
-    ASSERT_TRUE(ReadoutControlRect("Start values", reset));
+    ASSERT_TRUE(ControlRect("sprite size", slider));
+    ASSERT_TRUE(ControlRect("Start values", reset));
 
     Click(slider[0] + slider[2] - 2, slider[1] + slider[3] / 2);  // the track's right end
     SimulationParameters expected;
@@ -491,29 +484,28 @@ TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
     EXPECT_EQ(gParams.pitchAngle, static_cast<float>(600 - labelY));
     EXPECT_EQ(gParams.pointSize, 200.0f) << "the drag across the panel worked a control";
 
-    HandleWindowMessage({MessageKind::KeyDown, 'Q'});
-    ApplyPendingKey();
+    HandleWindowMessage(app, {MessageKind::KeyDown, 'Q'});
+    ApplyPendingKey(app);
     EXPECT_EQ(gParams.driftSpeed, -5.5f);
 
     Click(reset[0] + reset[2] / 2, reset[1] + reset[3] / 2);
     EXPECT_TRUE(gParams == SimulationParameters{}) << "Start values left something changed";
 
-    gReadoutShown = false;
-    SetMessageFilter(nullptr);
+    app.panelShown = false;
     DrawAndSwap();
 }
 
 // F11 makes the drawable the size of the screen, and the projection
 // follows it through the size message; F11 again brings the window back.
 TEST_F(GlTest, F11FillsTheScreenAndBack) {
-    gMessages.Clear();
+    app.messages.Clear();
     const auto pressAndSettle = [](int wantWidth) {
-        HandleWindowMessage({MessageKind::KeyDown, kFullscreenKey});
-        ApplyPendingKey();
+        HandleWindowMessage(app, {MessageKind::KeyDown, kFullscreenKey});
+        ApplyPendingKey(app);
         int width = 0, height = 0;
         for (int pass = 0; pass < 300 && width != wantWidth; ++pass) {
-            PumpSdlEvents(gMessages);
-            for (WindowMessage message; gMessages.Take(message);) HandleWindowMessage(message);
+            PumpSdlEvents(app.messages);
+            for (WindowMessage message; app.messages.Take(message);) HandleWindowMessage(app, message);
             DrawAndSwap();
             DrawableSize(width, height);
             usleep(10000);
@@ -539,23 +531,22 @@ TEST_F(GlTest, PanelSavesAPresetAndLoadsItBack) {
     look.fadeIn = true;
     SetParticleCount(look, 12000);
     gParams = look;
-    gInput = InputState{};
-    SetMessageFilter(ReadoutTakesMessage);
-    gReadoutShown = true;
+    app.input = InputState{};
+    app.panelShown = true;
     DrawAndSwap();
     DrawAndSwap();
     int field[4], save[4];
-    ASSERT_TRUE(ReadoutControlRect("save name", field));
-    ASSERT_TRUE(ReadoutControlRect("Save", save));
+    ASSERT_TRUE(ControlRect("save name", field));
+    ASSERT_TRUE(ControlRect("Save", save));
 
     testing::internal::CaptureStdout();
     Click(field[0] + 10, field[1] + field[3] / 2);
     for (char c : std::string("my look")) Send(MessageKind::Text, c, 0);
-    HandleWindowMessage({MessageKind::Text, 'x'});  // typed, then taken back
+    HandleWindowMessage(app, {MessageKind::Text, 'x'});  // typed, then taken back
     DrawAndSwap();
-    HandleWindowMessage({MessageKind::KeyDown, 0x08});  // Backspace, not a control
+    HandleWindowMessage(app, {MessageKind::KeyDown, 0x08});  // Backspace, not a control
     DrawAndSwap();
-    HandleWindowMessage({MessageKind::KeyUp, 0x08});
+    HandleWindowMessage(app, {MessageKind::KeyUp, 0x08});
     DrawAndSwap();
     Click(save[0] + save[2] / 2, save[1] + save[3] / 2);
     const std::string saved = testing::internal::GetCapturedStdout();
@@ -568,16 +559,15 @@ TEST_F(GlTest, PanelSavesAPresetAndLoadsItBack) {
     gParams = SimulationParameters{};
     DrawAndSwap();
     int entry[4], load[4];
-    ASSERT_TRUE(ReadoutControlRect("preset my look", entry));
-    ASSERT_TRUE(ReadoutControlRect("Load", load));
+    ASSERT_TRUE(ControlRect("preset my look", entry));
+    ASSERT_TRUE(ControlRect("Load", load));
     testing::internal::CaptureStdout();
     Click(entry[0] + 10, entry[1] + entry[3] / 2);
     Click(load[0] + load[2] / 2, load[1] + load[3] / 2);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "loaded preset \"my look\"\n");
     EXPECT_TRUE(gParams == look);
 
-    gReadoutShown = false;
-    SetMessageFilter(nullptr);
+    app.panelShown = false;
     DrawAndSwap();
     gParams = SimulationParameters{};
     unsetenv("XDG_CONFIG_HOME");
@@ -623,7 +613,7 @@ void Tap(int pass, std::uint32_t code) {
 // next free pass.
 int ClickAndEmptyField(int pass) {
     int field[4];
-    EXPECT_TRUE(ReadoutControlRect("save name", field));
+    EXPECT_TRUE(ControlRect("save name", field));
     const std::uint32_t at = PackLowHigh(field[0] + field[2] - 4, field[1] + field[3] / 2);
     script.push_back({pass, {MessageKind::MouseMove, at}});
     script.push_back({pass + 1, {MessageKind::LeftButtonDown, at}});
@@ -640,10 +630,9 @@ protected:
         ASSERT_TRUE(config.Ok());
         setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
         gParams = SimulationParameters{};
-        gInput = InputState{};
-        gMessages.Clear();
-        SetMessageFilter(ReadoutTakesMessage);
-        gReadoutShown = true;
+        app.input = InputState{};
+        app.messages.Clear();
+        app.panelShown = true;
         DrawAndSwap();
         DrawAndSwap();  // laid out
         script.clear();
@@ -651,8 +640,7 @@ protected:
         scriptPass = scriptDrainedAt = 0;
     }
     void TearDown() override {
-        gReadoutShown = false;
-        SetMessageFilter(nullptr);
+        app.panelShown = false;
         DrawAndSwap();
         gParams = SimulationParameters{};
         unsetenv("XDG_CONFIG_HOME");
@@ -660,7 +648,7 @@ protected:
     // Runs the script to its end, then closes the window.
     std::string Run() {
         testing::internal::CaptureStdout();
-        EXPECT_EQ(RunFrameLoop(ScriptedPump, RenderProgramFrame), 0);
+        EXPECT_EQ(RunFrameLoop(app, ScriptedPump, SixtyHertz, RenderProgramFrame), 0);
         return testing::internal::GetCapturedStdout();
     }
     std::string Saved(const std::string &name) const { return config.Path() + "/nimbrel/presets/" + name + ".toml"; }
@@ -697,7 +685,7 @@ TEST_F(PanelTypingTest, ReturnHeldPastTheFieldIsLetGo) {
         script.push_back({pass + 3 + repeat, {MessageKind::KeyRepeat, 0x0D}});
     script.push_back({pass + 11, {MessageKind::KeyUp, 0x0D}});
     int field[4];
-    ASSERT_TRUE(ReadoutControlRect("save name", field));
+    ASSERT_TRUE(ControlRect("save name", field));
     const std::uint32_t end = PackLowHigh(field[0] + field[2] - 4, field[1] + field[3] / 2);
     script.push_back({pass + 12, {MessageKind::LeftButtonDown, end}});
     script.push_back({pass + 13, {MessageKind::LeftButtonUp, end}});
@@ -717,13 +705,13 @@ TEST_F(PanelTypingTest, TheNameFieldSaysWhatItRefuses) {
     script.push_back({typing + 3, {MessageKind::LeftButtonDown, PackLowHigh(700, 700)}});  // away from the field
     script.push_back({typing + 4, {MessageKind::LeftButtonUp, PackLowHigh(700, 700)}});
     Run();
-    EXPECT_EQ(PresetPanelOutcome(), "not taken: a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+    EXPECT_EQ(app.panel.outcome.latest, "not taken: a name is 1 to 64 letters, digits, spaces, '-' or '_'");
 
     SetUp();
     const int more = ClickAndEmptyField(1);
     Type(more, std::string(70, 'a'));
     Run();
-    EXPECT_EQ(PresetPanelOutcome(), "the name is full: a name is 1 to 64 letters, digits, spaces, '-' or '_'");
+    EXPECT_EQ(app.panel.outcome.latest, "the name is full: a name is 1 to 64 letters, digits, spaces, '-' or '_'");
 }
 
 // A clock that ticks irregularly, as a busy machine's frames do.
@@ -745,12 +733,12 @@ std::vector<Seen> seen;
 int shotsWritten = 0;
 bool CountShot(const char *, int, int) { return ++shotsWritten > 0; }
 
-void SeeFrame() {
+void SeeFrame(App &app, std::uint32_t now) {
     const int shotsBefore = shotsWritten;
-    DrawProgramFrame();
-    const std::string_view pool(reinterpret_cast<const char *>(gParticles.data()), sizeof gParticles);
+    DrawProgramFrame(app, now);
+    const std::string_view pool(reinterpret_cast<const char *>(app.pool.data()), sizeof app.pool);
     std::size_t pixels = 0;
-    if (!gReadoutShown) {
+    if (!app.panelShown) {
         std::string rgb(3u * kDrawableSize * kDrawableSize, '\0');
         ReadBackRgb(kDrawableSize, kDrawableSize, reinterpret_cast<unsigned char *>(&rgb[0]));
         pixels = std::hash<std::string>()(rgb);
@@ -763,7 +751,7 @@ void SeeFrame() {
 // from pass `pass` on: returns the next free pass.
 int ClickControl(int pass, const char *label, bool rightEnd = false) {
     int rect[4];
-    EXPECT_TRUE(ReadoutControlRect(label, rect)) << label;
+    EXPECT_TRUE(ControlRect(label, rect)) << label;
     const std::uint32_t at = PackLowHigh(rightEnd ? rect[0] + rect[2] - 2 : rect[0] + rect[2] / 2, rect[1] + rect[3] / 2);
     script.push_back({pass, {MessageKind::MouseMove, at}});
     script.push_back({pass + 1, {MessageKind::LeftButtonDown, at}});
@@ -789,22 +777,21 @@ TEST_F(PanelTypingTest, ASessionReplaysExactlyFrameByFrame) {
     script.push_back({pass + 5, {MessageKind::MouseMove, PackLowHigh(630, 590)}});
     script.push_back({pass + 6, {MessageKind::LeftButtonUp, PackLowHigh(630, 590)}});
     Tap(pass + 8, 'X');
-    gReadoutShown = false;
-    SetScreenshotWriter(CountShot);
+    app.panelShown = false;
+    app.writeScreenshot = CountShot;
     shotsWritten = 0;
     seen.clear();
     ResetSimulation();
-    FillParticlePool();
+    FillParticlePool(gParticles, gSmoke, gParams);
     irregularCalls = 0;
-    StartRecorder("test", kDrawableSize, kDrawableSize, IrregularClock);
-    SetMillisecondClock(RecordingClock);
+    app.recorder.Start("test", kDrawableSize, kDrawableSize, gParams, app.panelShown);
     testing::internal::CaptureStdout();
-    EXPECT_EQ(RunFrameLoop(ScriptedPump, SeeFrame), 0);
+    EXPECT_EQ(RunFrameLoop(app, ScriptedPump, IrregularClock, SeeFrame), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "loaded preset \"plume\"\n");
     const SimulationParameters liveEnd = gParams;
     const std::vector<Seen> live = seen;
-    const RecordingLoad load = ParseRecording(FormatRecording(RecordedSession()), "session");
-    StopRecorder();
+    const RecordingLoad load = ParseRecording(FormatRecording(app.recorder.Session()), "session");
+    app.recorder = Recorder{};
     ASSERT_TRUE(load.ok) << load.error;
     const Recording &recording = load.recording;
     ASSERT_EQ(recording.FrameCount(), live.size());
@@ -814,16 +801,15 @@ TEST_F(PanelTypingTest, ASessionReplaysExactlyFrameByFrame) {
     ResetSimulation();
     {
         Replay replay(recording);
-        replay.Start();
-        FillParticlePool();
+        replay.Start(gParams, app.panelShown);
+        FillParticlePool(gParticles, gSmoke, gParams);
         for (std::size_t frame = 0; frame < replay.FrameCount(); ++frame) {
-            replay.BeginExactFrame(frame);
-            if (replay.ScreenshotIn(frame)) RequestScreenshot();
-            SeeFrame();
+            const std::uint32_t now = replay.BeginExactFrame(frame, gParams, app.panelShown, gSmoke);
+            if (replay.ScreenshotIn(frame)) app.screenshotRequested = true;
+            SeeFrame(app, now);
         }
     }
-    SetMillisecondClock(nullptr);
-    SetScreenshotWriter(nullptr);
+    app.writeScreenshot = SaveScreenshot;
     ASSERT_EQ(seen.size(), live.size());
     int pictures = 0, shots = 0;
     for (std::size_t frame = 0; frame < live.size(); ++frame) {

@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/key_actions.h"
+#include "app/key_table.h"
+#include "app/program_frame.h"
 #include "app/readout_text.h"
-#include "app/screenshot.h"
 #include "app/window_handler.h"
 #include "sim/particles.h"
 #include "tests/sim_support.h"
@@ -23,25 +24,23 @@ bool RecordScreenshot(const char *path, int width, int height) {
 class KeyActionsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        gParams = SimulationParameters{};
-        gInput = InputState{};
-        gReadoutShown = false;
-        SetScreenshotWriter(RecordScreenshot);
-        SavePendingScreenshot();  // none left over from an earlier test
+        app_.writeScreenshot = RecordScreenshot;
         screenshots.clear();
     }
-    void TearDown() override {
-        SetScreenshotWriter(nullptr);
-        gParams = SimulationParameters{};
-        gInput = InputState{};
-    }
     // One key-down message, then a loop pass with no message waiting.
-    static void Press(std::uint8_t key) {
-        HandleWindowMessage({MessageKind::KeyDown, key});
-        ApplyPendingKey();
+    void Press(std::uint8_t key) {
+        HandleWindowMessage(app_, {MessageKind::KeyDown, key});
+        ApplyPendingKey(app_);
+    }
+    void Down(std::uint8_t key) { HandleWindowMessage(app_, {MessageKind::KeyDown, key}); }
+    // What the frame does with a pending screenshot, without drawing.
+    void SaveAskedScreenshot() {
+        if (!app_.screenshotRequested) return;
+        app_.screenshotRequested = false;
+        app_.writeScreenshot("screenshot0.ppm", 800, 800);
     }
     // Presses until the value stops changing; returns the presses that changed it.
-    static int Hold(std::uint8_t key, const float &value) {
+    int Hold(std::uint8_t key, const float &value) {
         for (int presses = 0; presses < 1000; ++presses) {
             const std::uint32_t before = FloatBits(value);
             Press(key);
@@ -49,6 +48,9 @@ protected:
         }
         return -1;
     }
+    SimulationParameters params_;  // the values this test changes
+    App app_{params_, gParticles, gSmoke};
+    InputState &input_ = app_.input;
 };
 
 
@@ -86,9 +88,9 @@ TEST_F(KeyActionsTest, HoldingEachKeyEndsOneStepBeyondItsBound) {
         {0x75, &P::cameraDistance, 0xbf000000u, 19}, // F6: -0.5
     };
     for (const HeldKey &held : keys) {
-        gParams = SimulationParameters{};
-        const int presses = Hold(held.key, gParams.*held.value);
-        EXPECT_EQ(FloatBits(gParams.*held.value), held.endBits) << "key " << int(held.key);
+        params_ = SimulationParameters{};
+        const int presses = Hold(held.key, params_.*held.value);
+        EXPECT_EQ(FloatBits(params_.*held.value), held.endBits) << "key " << int(held.key);
         EXPECT_EQ(presses, held.presses) << "key " << int(held.key);
     }
 }
@@ -96,34 +98,34 @@ TEST_F(KeyActionsTest, HoldingEachKeyEndsOneStepBeyondItsBound) {
 TEST_F(KeyActionsTest, EveryOtherParameterIsLeftAlone) {
     Press('W');
     SimulationParameters expected;
-    expected.spreadY = gParams.spreadY;
-    EXPECT_TRUE(gParams == expected);
+    expected.spreadY = params_.spreadY;
+    EXPECT_TRUE(params_ == expected);
 }
 
 TEST_F(KeyActionsTest, FirstFlaggedKeyInTableOrderWinsAndTheOtherWaits) {
-    HandleWindowMessage({MessageKind::KeyDown, 'A'});
-    HandleWindowMessage({MessageKind::KeyDown, 'Q'});
-    ApplyPendingKey();
-    EXPECT_EQ(gParams.driftSpeed, -5.5f);  // Q comes first in the table
-    EXPECT_TRUE(gInput.keyDown['A']);
-    EXPECT_TRUE(gInput.keyPending);  // A's press still waits
-    ApplyPendingKey();  // the next dispatch: A acts
-    EXPECT_EQ(gParams.driftSpeed, -5.0f);
-    EXPECT_FALSE(gInput.keyDown['A']);
+    Down('A');
+    Down('Q');
+    ApplyPendingKey(app_);
+    EXPECT_EQ(params_.driftSpeed, -5.5f);  // Q comes first in the table
+    EXPECT_TRUE(input_.keyDown['A']);
+    EXPECT_TRUE(input_.keyPending);  // A's press still waits
+    ApplyPendingKey(app_);  // the next dispatch: A acts
+    EXPECT_EQ(params_.driftSpeed, -5.0f);
+    EXPECT_FALSE(input_.keyDown['A']);
 }
 
 // F3 is walked after every row: with M (the last row) flagged too, M acts
 // first and F3 waits for the next dispatch.
 TEST_F(KeyActionsTest, ReadoutKeyComesAfterTheWholeTable) {
-    HandleWindowMessage({MessageKind::KeyDown, kReadoutKey});
-    HandleWindowMessage({MessageKind::KeyDown, 'M'});
-    ApplyPendingKey();
-    EXPECT_TRUE(gParams.fadeIn);
-    EXPECT_FALSE(gReadoutShown);
-    ApplyPendingKey();
-    EXPECT_TRUE(gReadoutShown);
+    Down(kReadoutKey);
+    Down('M');
+    ApplyPendingKey(app_);
+    EXPECT_TRUE(params_.fadeIn);
+    EXPECT_FALSE(app_.panelShown);
+    ApplyPendingKey(app_);
+    EXPECT_TRUE(app_.panelShown);
     Press(kReadoutKey);
-    EXPECT_FALSE(gReadoutShown);
+    EXPECT_FALSE(app_.panelShown);
 }
 
 // The readout shows each value with its step's decimals, and marks a key
@@ -134,11 +136,11 @@ TEST_F(KeyActionsTest, ReadoutLinesShowSteppedValuesAndKeysPastTheirLimit) {
     EXPECT_EQ(FormatStepped(-0.01f, 0.1f), "0.0");
     EXPECT_EQ(FormatStepped(202.0f, 4.0f), "202");
 
-    Hold('Q', gParams.driftSpeed);
+    Hold('Q', params_.driftSpeed);
     Press('K');
     Press('K');  // 4000 down to 0 particles
     for (int i = 0; i < 3; ++i) Press('E');
-    const std::vector<std::string> lines = ReadoutLines(gParams, FrameTimings{});
+    const std::vector<std::string> lines = ReadoutLines(params_, FrameTimings{});
     ASSERT_GE(lines.size(), 7u);
     EXPECT_EQ(lines[0], "drift speed           -15.5  Q stop  A +0.5");
     EXPECT_EQ(lines[2], "depth spread            1.1  E +0.2  D -0.2");
@@ -148,50 +150,50 @@ TEST_F(KeyActionsTest, ReadoutLinesShowSteppedValuesAndKeysPastTheirLimit) {
 
 TEST_F(KeyActionsTest, UnlistedKeyOnlyClearsThePendingFlag) {
     Press('P');
-    EXPECT_FALSE(gInput.keyPending);
-    EXPECT_TRUE(gInput.keyDown['P']);
+    EXPECT_FALSE(input_.keyPending);
+    EXPECT_TRUE(input_.keyDown['P']);
     SimulationParameters start;
-    EXPECT_TRUE(gParams == start);
+    EXPECT_TRUE(params_ == start);
 }
 
 TEST_F(KeyActionsTest, FadeTogglesWithFadeInBothOn) {
     Press('C');
-    EXPECT_TRUE(gParams.fadeOut);
+    EXPECT_TRUE(params_.fadeOut);
     Press('M');
-    EXPECT_TRUE(gParams.fadeIn);
-    EXPECT_TRUE(gParams.fadeOut);
+    EXPECT_TRUE(params_.fadeIn);
+    EXPECT_TRUE(params_.fadeOut);
     Press('C');
     Press('M');
-    EXPECT_FALSE(gParams.fadeOut);
-    EXPECT_FALSE(gParams.fadeIn);
+    EXPECT_FALSE(params_.fadeOut);
+    EXPECT_FALSE(params_.fadeIn);
 }
 
 TEST_F(KeyActionsTest, ParticleCountStaysInsideThePool) {
-    SetParticleCount(2000);
+    SetParticleCount(params_, 2000);
     Press('K');
-    EXPECT_EQ(gParams.particleCount, 0);
-    EXPECT_EQ(gParams.batchCount, 0);
+    EXPECT_EQ(params_.particleCount, 0);
+    EXPECT_EQ(params_.batchCount, 0);
     Press('K');
-    EXPECT_EQ(gParams.particleCount, 0);
+    EXPECT_EQ(params_.particleCount, 0);
 
-    gParams = SimulationParameters{};
+    params_ = SimulationParameters{};
     int presses = 0;
-    for (; gParams.particleCount < 100000 && presses < 100; ++presses) Press('I');
+    for (; params_.particleCount < 100000 && presses < 100; ++presses) Press('I');
     EXPECT_EQ(presses, 48);
-    EXPECT_EQ(gParams.particleCount, 100000);  // not 102000
-    EXPECT_EQ(gParams.batchCount, 100);
+    EXPECT_EQ(params_.particleCount, 100000);  // not 102000
+    EXPECT_EQ(params_.batchCount, 100);
     Press('I');
-    EXPECT_EQ(gParams.particleCount, 100000);
+    EXPECT_EQ(params_.particleCount, 100000);
     Press('K');
-    EXPECT_EQ(gParams.particleCount, 98000);
-    EXPECT_EQ(gParams.batchCount, 98);
+    EXPECT_EQ(params_.particleCount, 98000);
+    EXPECT_EQ(params_.batchCount, 98);
 }
 
 TEST_F(KeyActionsTest, SpinHasNoBound) {
     for (int i = 0; i < 200; ++i) Press(0x76);  // F7
-    EXPECT_EQ(gParams.spinAngle, 1000.0f);
+    EXPECT_EQ(params_.spinAngle, 1000.0f);
     for (int i = 0; i < 400; ++i) Press(0x77);  // F8
-    EXPECT_EQ(gParams.spinAngle, -1000.0f);
+    EXPECT_EQ(params_.spinAngle, -1000.0f);
 }
 
 // Tab asks; the next frame saves. Two presses before it ask for one.
@@ -199,12 +201,12 @@ TEST_F(KeyActionsTest, TabAsksForOneScreenshotOfTheNextFrame) {
     Press(0x09);
     Press(0x09);
     EXPECT_TRUE(screenshots.empty());
-    SavePendingScreenshot();
-    SavePendingScreenshot();
+    SaveAskedScreenshot();
+    SaveAskedScreenshot();
     ASSERT_EQ(screenshots.size(), 1u);
     EXPECT_EQ(screenshots[0], "screenshot0.ppm 800x800");
     Press(0x09);
-    SavePendingScreenshot();
+    SaveAskedScreenshot();
     EXPECT_EQ(screenshots.size(), 2u);
 }
 

@@ -6,6 +6,7 @@
 
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
+#include "app/key_table.h"
 #include "app/window_handler.h"
 #include "sim/particles.h"
 
@@ -19,8 +20,9 @@ struct FrameRecord {
 };
 std::vector<FrameRecord> frames;
 
-void RecordFrame() { frames.push_back({gInput.keyPending, gParams.yawAngle}); }
+void RecordFrame(App &app, std::uint32_t) { frames.push_back({app.input.keyPending, app.params.yawAngle}); }
 void NoEvents(MessageQueue &) {}
+std::uint32_t NoTime() { return 0; }
 
 int pumpCalls = 0;
 void DestroyOnSixthPass(MessageQueue &queue) {
@@ -31,17 +33,22 @@ class ShellTest : public ::testing::Test {
 protected:
     void SetUp() override { Reset(); }
     void TearDown() override { Reset(); }
-    static void Reset() {
-        gMessages.Clear();
-        gInput = InputState{};
-        gParams = SimulationParameters{};
+    void Reset() {
+        app_.messages.Clear();
+        app_.input = InputState{};
+        app_.params = SimulationParameters{};
         frames.clear();
         pumpCalls = 0;
     }
-    static void Post(MessageKind kind, std::uint32_t param = 0) {
-        ASSERT_TRUE(gMessages.Post({kind, param}));
+    void Post(MessageKind kind, std::uint32_t param = 0) { ASSERT_TRUE(app_.messages.Post({kind, param})); }
+    bool Handle(MessageKind kind, std::uint32_t param = 0) { return HandleWindowMessage(app_, {kind, param}); }
+    int Run(EventPump pump = NoEvents, FrameRenderer frame = RecordFrame) {
+        return RunFrameLoop(app_, pump, NoTime, frame);
     }
-    static int Run() { return RunFrameLoop(NoEvents, RecordFrame); }
+    SimulationParameters params_;
+    App app_{params_, gParticles, gSmoke};
+    const SimulationParameters &params = params_;
+    InputState &input = app_.input;
 };
 
 // A close, a destroy or a quit ends the loop at the next pass, however
@@ -53,7 +60,7 @@ TEST_F(ShellTest, AQuitGoesFirstWhateverWaits) {
         Post(ending, ending == MessageKind::Quit ? 3 : 0);
         EXPECT_EQ(Run(), ending == MessageKind::Quit ? 3 : 0);
         EXPECT_EQ(frames.size(), 1u);
-        EXPECT_EQ(gParams.pointSize, SimulationParameters{}.pointSize);
+        EXPECT_EQ(params.pointSize, SimulationParameters{}.pointSize);
     }
 }
 
@@ -64,12 +71,12 @@ TEST_F(ShellTest, KeyIsActedOnOnlyInAPassWithoutWaitingMessages) {
     Post(MessageKind::Other);
     // The queue runs dry after these four: the fifth pass dispatches the
     // key, and the window is destroyed in the sixth.
-    RunFrameLoop(DestroyOnSixthPass, RecordFrame);
+    Run(DestroyOnSixthPass);
     ASSERT_GE(frames.size(), 6u);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(frames[i].keyPending) << i;
     EXPECT_FALSE(frames[4].keyPending);
-    EXPECT_FALSE(gInput.keyDown['Q']);
-    EXPECT_EQ(gParams.driftSpeed, -5.5f);
+    EXPECT_FALSE(input.keyDown['Q']);
+    EXPECT_EQ(params.driftSpeed, -5.5f);
 }
 
 // Slow frames: a tap's key-down and key-up wait together, and the tap
@@ -80,10 +87,10 @@ TEST_F(ShellTest, TapsQueuedTogetherEachActOnce) {
     Post(MessageKind::KeyUp, 'A');
     Post(MessageKind::KeyDown, 'W');
     Post(MessageKind::KeyUp, 'W');
-    RunFrameLoop(DestroyOnSixthPass, RecordFrame);
-    EXPECT_EQ(gParams.driftSpeed, -4.5f);
-    EXPECT_EQ(gParams.spreadY, SimulationParameters{}.spreadY + 0.2f);
-    EXPECT_FALSE(gInput.keyPending);
+    Run(DestroyOnSixthPass);
+    EXPECT_EQ(params.driftSpeed, -4.5f);
+    EXPECT_EQ(params.spreadY, SimulationParameters{}.spreadY + 0.2f);
+    EXPECT_FALSE(input.keyPending);
 }
 
 // A held key over slow frames: each frame the keyboard's auto-repeat
@@ -101,70 +108,68 @@ void HoldZOverSlowFrames(MessageQueue &queue) {
 }
 
 bool queueEmptyAtEveryFrame = true;
-void RecordQueue() {
-    queueEmptyAtEveryFrame = queueEmptyAtEveryFrame && gMessages.Empty();
-    RecordFrame();
+void RecordQueue(App &app, std::uint32_t now) {
+    queueEmptyAtEveryFrame = queueEmptyAtEveryFrame && app.messages.Empty();
+    RecordFrame(app, now);
 }
 
 TEST_F(ShellTest, HeldKeyActsOnceAFrameAndItsRepeatsNeverPileUp) {
     heldPumpCalls = 0;
-    RunFrameLoop(HoldZOverSlowFrames, RecordQueue);
+    Run(HoldZOverSlowFrames, RecordQueue);
     EXPECT_TRUE(queueEmptyAtEveryFrame);
     // The key-down takes the first pass; passes 2 to 10 act once each.
-    EXPECT_EQ(gParams.pointSize, SimulationParameters{}.pointSize + 9 * 4.0f);
+    EXPECT_EQ(params.pointSize, SimulationParameters{}.pointSize + 9 * 4.0f);
     EXPECT_EQ(frames.size(), 14u);
 }
 
 // F3 and F11 switch once a press: their auto-repeats are ignored.
 TEST_F(ShellTest, HeldToggleSwitchesOnce) {
-    gReadoutShown = false;
-    HandleWindowMessage({MessageKind::KeyDown, kReadoutKey});
-    ApplyPendingKey();
+    Handle(MessageKind::KeyDown, kReadoutKey);
+    ApplyPendingKey(app_);
     for (int i = 0; i < 30; ++i) {
-        HandleWindowMessage({MessageKind::KeyRepeat, kReadoutKey});
-        HandleWindowMessage({MessageKind::KeyRepeat, kFullscreenKey});
-        if (gInput.keyPending) ApplyPendingKey();
+        Handle(MessageKind::KeyRepeat, kReadoutKey);
+        Handle(MessageKind::KeyRepeat, kFullscreenKey);
+        if (input.keyPending) ApplyPendingKey(app_);
     }
-    EXPECT_TRUE(gReadoutShown);
-    gReadoutShown = false;
+    EXPECT_TRUE(app_.panelShown);
 }
 
 TEST_F(ShellTest, KeyCodesOutsideTheTableAreIgnored) {
-    HandleWindowMessage({MessageKind::KeyDown, 256});
-    HandleWindowMessage({MessageKind::KeyDown, 0xFFFFFFFFu});
-    EXPECT_FALSE(gInput.keyPending);
-    HandleWindowMessage({MessageKind::KeyDown, 255});
-    EXPECT_TRUE(gInput.keyDown[255]);
+    Handle(MessageKind::KeyDown, 256);
+    Handle(MessageKind::KeyDown, 0xFFFFFFFFu);
+    EXPECT_FALSE(input.keyPending);
+    Handle(MessageKind::KeyDown, 255);
+    EXPECT_TRUE(input.keyDown[255]);
 }
 
 TEST_F(ShellTest, DragTurnsTheViewOneDegreePerPixel) {
-    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(300, 300)});
-    EXPECT_EQ(gParams.yawAngle, 0.0f);  // moving without the button turns nothing
-    HandleWindowMessage({MessageKind::LeftButtonDown, PackLowHigh(100, 100)});
-    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(104, 100)});
-    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(110, 110)});
-    EXPECT_EQ(gParams.yawAngle, -10.0f);    // 10 pixels right
-    EXPECT_EQ(gParams.pitchAngle, -10.0f);  // 10 pixels down
-    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(100, 100)});
-    EXPECT_EQ(gParams.yawAngle, 0.0f);
-    HandleWindowMessage({MessageKind::LeftButtonUp, PackLowHigh(100, 100)});
-    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(150, 150)});
-    EXPECT_EQ(gParams.yawAngle, 0.0f);
-    EXPECT_EQ(gInput.previousX, 150);
+    Handle(MessageKind::MouseMove, PackLowHigh(300, 300));
+    EXPECT_EQ(params.yawAngle, 0.0f);  // moving without the button turns nothing
+    Handle(MessageKind::LeftButtonDown, PackLowHigh(100, 100));
+    Handle(MessageKind::MouseMove, PackLowHigh(104, 100));
+    Handle(MessageKind::MouseMove, PackLowHigh(110, 110));
+    EXPECT_EQ(params.yawAngle, -10.0f);    // 10 pixels right
+    EXPECT_EQ(params.pitchAngle, -10.0f);  // 10 pixels down
+    Handle(MessageKind::MouseMove, PackLowHigh(100, 100));
+    EXPECT_EQ(params.yawAngle, 0.0f);
+    Handle(MessageKind::LeftButtonUp, PackLowHigh(100, 100));
+    Handle(MessageKind::MouseMove, PackLowHigh(150, 150));
+    EXPECT_EQ(params.yawAngle, 0.0f);
+    EXPECT_EQ(input.previousX, 150);
 }
 
 TEST_F(ShellTest, PositionsAreUnsignedSixteenBitHalves) {
-    HandleWindowMessage({MessageKind::LeftButtonDown, PackLowHigh(0, 0)});
+    Handle(MessageKind::LeftButtonDown, PackLowHigh(0, 0));
     // A position left of the window arrives as 65535, not -1.
-    HandleWindowMessage({MessageKind::MouseMove, PackLowHigh(-1, 0)});
-    EXPECT_EQ(gInput.mouseX, 65535);
-    EXPECT_EQ(gParams.yawAngle, -65535.0f);
+    Handle(MessageKind::MouseMove, PackLowHigh(-1, 0));
+    EXPECT_EQ(input.mouseX, 65535);
+    EXPECT_EQ(params.yawAngle, -65535.0f);
 }
 
 TEST_F(ShellTest, DragFrameSeesTheNewAngle) {
     Post(MessageKind::LeftButtonDown, PackLowHigh(10, 10));
     Post(MessageKind::MouseMove, PackLowHigh(20, 10));
-    RunFrameLoop(DestroyOnSixthPass, RecordFrame);
+    Run(DestroyOnSixthPass);
     ASSERT_GE(frames.size(), 2u);
     EXPECT_EQ(frames[1].yaw, -10.0f);
 }
@@ -195,10 +200,10 @@ void FastDrag(MessageQueue &queue) {
 }
 
 TEST_F(ShellTest, FastDragMergesWaitingMovesAndKeepsTheWholeTurn) {
-    RunFrameLoop(FastDrag, RecordFrame);
-    EXPECT_EQ(gParams.yawAngle, -150.0f);    // from x 100 to 250
-    EXPECT_EQ(gParams.pitchAngle, -293.0f);  // from y 400 to 693
-    EXPECT_EQ(gParams.driftSpeed, -5.5f);    // the second Q acted once
+    Run(FastDrag);
+    EXPECT_EQ(params.yawAngle, -150.0f);    // from x 100 to 250
+    EXPECT_EQ(params.pitchAngle, -293.0f);  // from y 400 to 693
+    EXPECT_EQ(params.driftSpeed, -5.5f);    // the second Q acted once
     // Button, move, a key-down, the key-up with the second key-down, move,
     // button and one size change: seven passes, then one for the key, the
     // passes with nothing waiting, and the destroy, which ends the loop.
@@ -211,15 +216,15 @@ TEST_F(ShellTest, FastDragMergesWaitingMovesAndKeepsTheWholeTurn) {
 
 TEST_F(ShellTest, QueueKeepsRoomForQuit) {
     int posted = 0;
-    while (gMessages.HasRoomForEvent()) {
-        ASSERT_TRUE(gMessages.Post({MessageKind::MouseMove, 0}));
+    while (app_.messages.HasRoomForEvent()) {
+        ASSERT_TRUE(app_.messages.Post({MessageKind::MouseMove, 0}));
         ++posted;
     }
     EXPECT_EQ(posted, static_cast<int>(MessageQueue::kCapacity - MessageQueue::kReserved));
-    HandleWindowMessage({MessageKind::Close, 0});
+    Handle(MessageKind::Close, 0);
     WindowMessage message;
     int quits = 0;
-    while (gMessages.Take(message)) quits += message.kind == MessageKind::Quit;
+    while (app_.messages.Take(message)) quits += message.kind == MessageKind::Quit;
     EXPECT_EQ(quits, 2);
 }
 

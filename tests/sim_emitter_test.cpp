@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "sim/particles.h"
+#include "tests/sim_support.h"
 
 namespace {
 
@@ -10,6 +11,7 @@ class EmitterTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetSimulation(); }
     void TearDown() override { ResetSimulation(); }
+    static void Spawn(int index) { SpawnParticle(gParticles, index, gSmoke.random, gParams); }
 };
 
 std::uint32_t StateAfterDraws(long draws) {
@@ -42,7 +44,7 @@ void ExpectOnLobes(float radius, int first, int last) {
 }
 
 TEST_F(EmitterTest, SpawnsOnTwoLobesByIndexParity) {
-    for (int i = 0; i < 2000; ++i) SpawnParticle(i);
+    for (int i = 0; i < 2000; ++i) Spawn(i);
     ExpectOnLobes(gParams.emitterRadius, 0, 2000);
     for (int i = 0; i < 2000; i += 2) ASSERT_GE(gParticles[i].position.z, 0.0f);
     for (int i = 1; i < 2000; i += 2) ASSERT_LE(gParticles[i].position.z, 0.0f);
@@ -50,7 +52,7 @@ TEST_F(EmitterTest, SpawnsOnTwoLobesByIndexParity) {
 
 TEST_F(EmitterTest, NegativeRadiusSwapsTheLobes) {
     gParams.emitterRadius = -0.1f;
-    for (int i = 0; i < 2000; ++i) SpawnParticle(i);
+    for (int i = 0; i < 2000; ++i) Spawn(i);
     ExpectOnLobes(gParams.emitterRadius, 0, 2000);
     for (int i = 0; i < 2000; i += 2) ASSERT_LE(gParticles[i].position.z, 0.0f);
     for (int i = 1; i < 2000; i += 2) ASSERT_GE(gParticles[i].position.z, 0.0f);
@@ -60,7 +62,7 @@ TEST_F(EmitterTest, ZeroRadiusSpawnsAtTheEmitterPoint) {
     gParams.emitterRadius = 0.0f;
     gParams.emitterX = 2.5f;
     for (int i = 0; i < 100; ++i) {
-        SpawnParticle(i);
+        Spawn(i);
         const Vector3 &pos = gParticles[i].position;
         EXPECT_EQ(pos.x, 2.5f);
         EXPECT_EQ(pos.y, 0.0f);
@@ -73,8 +75,8 @@ TEST_F(EmitterTest, SpawnTakesFiveDrawsAndSetsOnlyPositionAndVelocity) {
     p.ageRate = 1.25f;
     p.age = 2.0f;
     p.color[1] = 0.75f;
-    SpawnParticle(7);
-    EXPECT_EQ(RandomState(), StateAfterDraws(5));
+    Spawn(7);
+    EXPECT_EQ(gSmoke.random, StateAfterDraws(5));
     EXPECT_EQ(p.ageRate, 1.25f);
     EXPECT_EQ(p.age, 2.0f);
     EXPECT_EQ(p.color[1], 0.75f);
@@ -85,14 +87,14 @@ TEST_F(EmitterTest, VelocityFollowsSpreadsAndDrift) {
     gParams.spreadZ = 0.0f;
     gParams.turbulence = 0.0f;
     gParams.driftSpeed = -3.5f;
-    SpawnParticle(0);
+    Spawn(0);
     EXPECT_EQ(gParticles[0].velocity.x, -3.5f);
     EXPECT_EQ(gParticles[0].velocity.y, 0.0f);
     EXPECT_EQ(gParticles[0].velocity.z, 0.0f);
 
     ResetSimulation();
     for (int i = 0; i < 1000; ++i) {
-        SpawnParticle(i);
+        Spawn(i);
         const Vector3 &v = gParticles[i].velocity;
         ASSERT_LE(std::abs(v.y), gParams.spreadY);
         ASSERT_LE(std::abs(v.z), gParams.spreadZ);
@@ -102,8 +104,8 @@ TEST_F(EmitterTest, VelocityFollowsSpreadsAndDrift) {
 
 TEST_F(EmitterTest, FillGivesEveryParticleItsFirstState) {
     gParams.particleCount = 0;  // the fill covers the whole pool regardless
-    FillParticlePool();
-    EXPECT_EQ(RandomState(), StateAfterDraws(6L * kPoolSize));
+    FillParticlePool(gParticles, gSmoke, gParams);
+    EXPECT_EQ(gSmoke.random, StateAfterDraws(6L * kPoolSize));
     for (int i = 0; i < kPoolSize; ++i) {
         const Particle &p = gParticles[i];
         ASSERT_EQ(p.age, 0.0f) << i;

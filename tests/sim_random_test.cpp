@@ -11,23 +11,22 @@ std::uint32_t StateBefore(std::uint32_t after) {
     return (after - kRandomIncrement) * inverse;
 }
 
-// Makes the next draw return `draw`.
-void PrimeDraw(int draw) { SetRandomState(StateBefore(static_cast<std::uint32_t>(draw) << 16)); }
-
 class RandomTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetRandomState(1); }
+    // Makes the next draw return `draw`.
+    void PrimeDraw(int draw) { state = StateBefore(static_cast<std::uint32_t>(draw) << 16); }
+    std::uint32_t state = kRandomSeed;
 };
 
 TEST_F(RandomTest, FreshGeneratorDrawsTheFixedSequence) {
-    EXPECT_EQ(NextRandom(), 41);
-    EXPECT_EQ(NextRandom(), 18467);
-    EXPECT_EQ(NextRandom(), 6334);
+    EXPECT_EQ(NextRandom(state), 41);
+    EXPECT_EQ(NextRandom(state), 18467);
+    EXPECT_EQ(NextRandom(state), 6334);
 }
 
 TEST_F(RandomTest, DrawsStayWithinFifteenBits) {
     for (int i = 0; i < 100000; ++i) {
-        const int r = NextRandom();
+        const int r = NextRandom(state);
         ASSERT_GE(r, 0);
         ASSERT_LE(r, kRandomMax);
     }
@@ -35,11 +34,11 @@ TEST_F(RandomTest, DrawsStayWithinFifteenBits) {
 
 TEST_F(RandomTest, RangeReachesBothEnds) {
     PrimeDraw(0);
-    EXPECT_EQ(RandomRange(0.5f, 1.0f), 0.5f);
+    EXPECT_EQ(RandomRange(state, 0.5f, 1.0f), 0.5f);
     PrimeDraw(kRandomMax);
-    EXPECT_EQ(RandomRange(0.5f, 1.0f), 1.0f);
+    EXPECT_EQ(RandomRange(state, 0.5f, 1.0f), 1.0f);
     PrimeDraw(kRandomMax);
-    EXPECT_EQ(RandomRange(-0.2f, 0.2f), 0.2f);
+    EXPECT_EQ(RandomRange(state, -0.2f, 0.2f), 0.2f);
 }
 
 TEST_F(RandomTest, RangeStaysInsideOrderedAndReversedBounds) {
@@ -54,7 +53,7 @@ TEST_F(RandomTest, RangeStaysInsideOrderedAndReversedBounds) {
         ASSERT_GE(reversed, -0.1f);
     }
     PrimeDraw(0);
-    EXPECT_EQ(RandomRange(0.1f, -0.1f), 0.1f);
+    EXPECT_EQ(RandomRange(state, 0.1f, -0.1f), 0.1f);
 }
 
 TEST_F(RandomTest, UnitIsTheQuotientRoundedToFloat) {
@@ -63,10 +62,10 @@ TEST_F(RandomTest, UnitIsTheQuotientRoundedToFloat) {
 }
 
 TEST_F(RandomTest, AngleIsTheDrawModulo360) {
-    EXPECT_EQ(RandomAngle(), 41);
-    EXPECT_EQ(RandomAngle(), 18467 % 360);
+    EXPECT_EQ(RandomAngle(state), 41);
+    EXPECT_EQ(RandomAngle(state), 18467 % 360);
     PrimeDraw(kRandomMax);
-    EXPECT_EQ(RandomAngle(), kRandomMax % 360);
+    EXPECT_EQ(RandomAngle(state), kRandomMax % 360);
 }
 
 }  // namespace

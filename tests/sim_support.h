@@ -1,4 +1,4 @@
-// Helpers for simulation tests: a scripted clock, a straightforward update
+// Helpers for simulation tests: a fresh start, a straightforward update
 // loop written step by step as the behaviour is described, and a digest of
 // the pool's bytes.
 #pragma once
@@ -9,61 +9,47 @@
 
 #include "sim/particles.h"
 
-// A clock that returns the queued readings in order and then keeps
-// returning the last one. Counts how often it was read.
-struct ScriptedClock {
-    static std::vector<std::uint32_t> readings;
-    static std::size_t next;
-    static int reads;
+// The process-wide blocks as at program load.
+inline void ResetSimulation() {
+    gParams = SimulationParameters{};
+    ResetSmoke(gParticles, gSmoke);
+}
 
-    static std::uint32_t Read() {
-        ++reads;
-        if (readings.empty()) return 0;
-        const std::uint32_t value = readings[next < readings.size() ? next : readings.size() - 1];
-        if (next < readings.size()) ++next;
-        return value;
-    }
-    static void Install(std::vector<std::uint32_t> values) {
-        readings = std::move(values);
-        next = 0;
-        reads = 0;
-        SetMillisecondClock(&ScriptedClock::Read);
-    }
-};
-
-// One frame of the update as a plain loop, drawing through RandomRange in
-// the described order; the real update must match it bit for bit.
-inline void ReferenceUpdate(float dt) {
-    const float turbulence = gParams.turbulence;
+// One frame of the update as a plain loop over the pool, drawing through
+// RandomRange in the described order; the real update must match it bit
+// for bit.
+inline void ReferenceUpdate(float dt, ParticlePool &pool = gParticles, std::uint32_t &random = gSmoke.random,
+                            const SimulationParameters &params = gParams) {
+    const float turbulence = params.turbulence;
     const float small =
         static_cast<float>(static_cast<double>(0.2f) * static_cast<double>(turbulence));
-    for (int i = 0; i < gParams.particleCount && i < kPoolSize; ++i) {
-        Particle &p = gParticles[i];
+    for (int i = 0; i < params.particleCount && i < kPoolSize; ++i) {
+        Particle &p = pool[i];
         p.position += p.velocity * dt;
         p.velocity.x = static_cast<float>(static_cast<double>(p.velocity.x) +
-                                          RandomRange(-turbulence, turbulence));
+                                          RandomRange(random, -turbulence, turbulence));
         p.velocity.z = static_cast<float>(static_cast<double>(p.velocity.z) +
-                                          RandomRange(-small, small));
+                                          RandomRange(random, -small, small));
         p.velocity.y = static_cast<float>(static_cast<double>(p.velocity.y) +
-                                          RandomRange(-small, small));
+                                          RandomRange(random, -small, small));
         p.velocity.x = static_cast<float>(
             static_cast<double>(p.velocity.x) -
             static_cast<double>(p.velocity.x) *
-                (static_cast<double>(gParams.damping) * static_cast<double>(dt)));
+                (static_cast<double>(params.damping) * static_cast<double>(dt)));
         p.age = static_cast<float>(static_cast<double>(p.age) +
                                    static_cast<double>(p.ageRate) * static_cast<double>(dt));
-        if (p.age > gParams.maxAge) {
-            SpawnParticle(i);
+        if (p.age > params.maxAge) {
+            SpawnParticle(pool, i, random, params);
             p.age = 0.0f;
         }
     }
 }
 
 // FNV-1a over the pool's bytes.
-inline std::uint64_t PoolDigest() {
+inline std::uint64_t PoolDigest(const ParticlePool &pool = gParticles) {
     std::uint64_t hash = 1469598103934665603ull;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(gParticles.data());
-    for (std::size_t i = 0; i < sizeof(gParticles); ++i) {
+    const auto *bytes = reinterpret_cast<const unsigned char *>(pool.data());
+    for (std::size_t i = 0; i < sizeof(pool); ++i) {
         hash ^= bytes[i];
         hash *= 1099511628211ull;
     }

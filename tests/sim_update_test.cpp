@@ -13,49 +13,44 @@ namespace {
 class UpdateTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetSimulation(); }
-    void TearDown() override {
-        ResetSimulation();
-        SetMillisecondClock(nullptr);
-    }
+    void TearDown() override { ResetSimulation(); }
 
-    // Fills the pool and sets a clock whose first frame has step 0.
-    void Start(std::vector<std::uint32_t> readings) {
-        FillParticlePool();
-        ScriptedClock::Install(std::move(readings));
-    }
+    static void Fill() { FillParticlePool(gParticles, gSmoke, gParams); }
+    // One frame, to the clock reading `now`; the first starts the clock.
+    static void Update(std::uint32_t now) { UpdateParticles(gParticles, gSmoke, gParams, now); }
 };
 
 bool SameParticle(const Particle &a, const Particle &b) {
     return std::memcmp(&a, &b, sizeof(Particle)) == 0;
 }
 
-TEST_F(UpdateTest, TimeStepIsClampedToOneThirtiethAndFirstCallReadsTwice) {
-    ScriptedClock::Install({1000, 1001, 1201, 1211, 1211});
-    EXPECT_EQ(NextTimeStep(), static_cast<float>(1 * 0.001));
-    EXPECT_EQ(ScriptedClock::reads, 2);
-    EXPECT_EQ(NextTimeStep(), 0.033333335f);  // 200 ms gap
-    EXPECT_EQ(NextTimeStep(), static_cast<float>(10 * 0.001));
-    EXPECT_EQ(NextTimeStep(), 0.0f);
-    EXPECT_EQ(ScriptedClock::reads, 5);
+TEST_F(UpdateTest, TimeStepIsClampedToOneThirtiethAndTheFirstReadingStartsTheClock) {
+    EXPECT_EQ(NextTimeStep(gSmoke, 1000), 0.0f);
+    EXPECT_EQ(NextTimeStep(gSmoke, 1001), static_cast<float>(1 * 0.001));
+    EXPECT_EQ(NextTimeStep(gSmoke, 1201), 0.033333335f);  // 200 ms gap
+    EXPECT_EQ(NextTimeStep(gSmoke, 1211), static_cast<float>(10 * 0.001));
+    EXPECT_EQ(NextTimeStep(gSmoke, 1211), 0.0f);
+    // A clock started before the first update: its first step counts.
+    ResetSmoke(gParticles, gSmoke);
+    StartSmokeClock(gSmoke, 1000);
+    EXPECT_EQ(NextTimeStep(gSmoke, 1016), static_cast<float>(16 * 0.001));
 }
 
 TEST_F(UpdateTest, StepJustBelowTheClampIsKept) {
-    ScriptedClock::Install({0, 0, 33, 67});
-    NextTimeStep();
-    EXPECT_EQ(NextTimeStep(), static_cast<float>(33 * 0.001));
-    EXPECT_EQ(NextTimeStep(), 0.033333335f);  // 34 ms
+    NextTimeStep(gSmoke, 0);
+    EXPECT_EQ(NextTimeStep(gSmoke, 33), static_cast<float>(33 * 0.001));
+    EXPECT_EQ(NextTimeStep(gSmoke, 67), 0.033333335f);  // 34 ms
 }
 
 TEST_F(UpdateTest, ClockWrapGivesTheTrueShortStep) {
-    ScriptedClock::Install({0xFFFFFFF0u, 0xFFFFFFF0u, 6u});
-    EXPECT_EQ(NextTimeStep(), 0.0f);
-    EXPECT_EQ(NextTimeStep(), static_cast<float>(22 * 0.001));
+    EXPECT_EQ(NextTimeStep(gSmoke, 0xFFFFFFF0u), 0.0f);
+    EXPECT_EQ(NextTimeStep(gSmoke, 6u), static_cast<float>(22 * 0.001));
 }
 
 TEST_F(UpdateTest, ZeroStepStillJittersButNothingMovesOrAges) {
-    Start({500, 500, 500});
+    Fill();
     const auto before = std::make_unique<ParticlePool>(gParticles);
-    UpdateParticles();
+    Update(500);
     for (int i = 0; i < gParams.particleCount; ++i) {
         ASSERT_EQ(gParticles[i].position.x, (*before)[i].position.x);
         ASSERT_EQ(gParticles[i].position.z, (*before)[i].position.z);
@@ -68,44 +63,44 @@ TEST_F(UpdateTest, ZeroStepStillJittersButNothingMovesOrAges) {
 }
 
 TEST_F(UpdateTest, ZeroCountTakesNoDrawAndChangesNothing) {
-    Start({0, 0, 16, 32});
-    SetParticleCount(0);
-    const std::uint32_t state = RandomState();
+    Fill();
+    SetParticleCount(gParams, 0);
+    const std::uint32_t state = gSmoke.random;
     const std::uint64_t digest = PoolDigest();
-    UpdateParticles();
-    UpdateParticles();
-    EXPECT_EQ(RandomState(), state);
+    Update(0);
+    Update(16);
+    EXPECT_EQ(gSmoke.random, state);
     EXPECT_EQ(PoolDigest(), digest);
 }
 
 TEST_F(UpdateTest, ParticlesAtAndAboveTheCountAreLeftAlone) {
-    Start({0, 0, 20, 40, 60});
-    SetParticleCount(2000);
+    Fill();
+    SetParticleCount(gParams, 2000);
     const auto before = std::make_unique<ParticlePool>(gParticles);
-    for (int frame = 0; frame < 3; ++frame) UpdateParticles();
+    for (int frame = 0; frame < 3; ++frame) Update(20 * frame);
     EXPECT_FALSE(SameParticle(gParticles[1999], (*before)[1999]));
     for (int i = 2000; i < kPoolSize; ++i) ASSERT_TRUE(SameParticle(gParticles[i], (*before)[i])) << i;
 }
 
 TEST_F(UpdateTest, CountBeyondThePoolStopsAtItsEnd) {
-    Start({0, 0, 16});
+    Fill();
     gParams.particleCount = 102000;
-    const std::uint32_t state = RandomState();
-    UpdateParticles();
+    const std::uint32_t state = gSmoke.random;
+    Update(0);
     // Three draws per particle and no respawn in the first frame: exactly
     // the pool's particles were advanced.
     std::uint32_t expected = state;
     for (int i = 0; i < 3 * kPoolSize; ++i) expected = expected * kRandomMultiplier + kRandomIncrement;
-    EXPECT_EQ(RandomState(), expected);
+    EXPECT_EQ(gSmoke.random, expected);
 }
 
 TEST_F(UpdateTest, AgeEqualToMaxAgeIsNotRespawned) {
-    Start({0, 0, 0, 0});
-    SetParticleCount(2000);
+    Fill();
+    SetParticleCount(gParams, 2000);
     gParticles[4].age = gParams.maxAge;
     gParticles[6].age = std::nextafter(gParams.maxAge, 10.0f);
     const Particle keep = gParticles[4];
-    UpdateParticles();
+    Update(0);
     EXPECT_EQ(gParticles[4].age, gParams.maxAge);
     EXPECT_EQ(gParticles[4].position.y, keep.position.y);
     EXPECT_EQ(gParticles[6].age, 0.0f);
@@ -116,9 +111,9 @@ TEST_F(UpdateTest, StraightLineWithoutTurbulenceOrDamping) {
     gParams.turbulence = 0.0f;
     gParams.damping = 0.0f;
     gParams.maxAge = 100.0f;
-    Start({0, 0, 16, 32, 48});
+    Fill();
     const Particle start = gParticles[3];
-    for (int frame = 0; frame < 4; ++frame) UpdateParticles();
+    for (int frame = 0; frame < 4; ++frame) Update(16 * frame);
     const Particle &p = gParticles[3];
     EXPECT_EQ(FloatBits(p.velocity.x), FloatBits(start.velocity.x));
     EXPECT_EQ(FloatBits(p.velocity.y), FloatBits(start.velocity.y));
@@ -129,24 +124,24 @@ TEST_F(UpdateTest, StraightLineWithoutTurbulenceOrDamping) {
 TEST_F(UpdateTest, NegativeDampingGrowsTheDrift) {
     gParams.turbulence = 0.0f;
     gParams.damping = -0.2f;
-    Start({0, 0, 30});
+    Fill();
     const float before = gParticles[0].velocity.x;
-    UpdateParticles();
-    UpdateParticles();
+    Update(0);
+    Update(30);
     EXPECT_GT(std::abs(gParticles[0].velocity.x), std::abs(before));
 }
 
 TEST_F(UpdateTest, ZeroMaxAgeRespawnsEveryParticleThatAges) {
     gParams.maxAge = 0.0f;
-    Start({0, 0, 10});
-    UpdateParticles();  // step 0: nobody ages
+    Fill();
+    Update(0);  // step 0: nobody ages
     for (int i = 0; i < gParams.particleCount; ++i) ASSERT_EQ(gParticles[i].age, 0.0f);
-    const std::uint32_t state = RandomState();
-    UpdateParticles();
+    const std::uint32_t state = gSmoke.random;
+    Update(10);
     std::uint32_t expected = state;
     for (int i = 0; i < 8 * gParams.particleCount; ++i)
         expected = expected * kRandomMultiplier + kRandomIncrement;
-    EXPECT_EQ(RandomState(), expected);  // three jitter and five spawn draws each
+    EXPECT_EQ(gSmoke.random, expected);  // three jitter and five spawn draws each
 }
 
 // The restructured loop must give exactly the plain loop's results, over
@@ -162,14 +157,14 @@ TEST_F(UpdateTest, MatchesThePlainLoopBitForBit) {
     constexpr int kFrames = 40;
     for (const Setting &s : settings) {
         ResetSimulation();
-        FillParticlePool();
+        Fill();
         gParams.turbulence = s.turbulence;
         gParams.damping = s.damping;
         gParams.maxAge = s.maxAge;
         gParams.particleCount = s.count;
 
         // Gaps of 0 to 44 ms, some beyond the clamp.
-        std::vector<std::uint32_t> readings = {0, 0};
+        std::vector<std::uint32_t> readings = {0};
         std::vector<float> steps = {0.0f};
         for (int frame = 1; frame < kFrames; ++frame) {
             const std::uint32_t gap = static_cast<std::uint32_t>((frame * 7) % 45);
@@ -179,16 +174,15 @@ TEST_F(UpdateTest, MatchesThePlainLoopBitForBit) {
         }
 
         const auto start = std::make_unique<ParticlePool>(gParticles);
-        const std::uint32_t startState = RandomState();
-        ScriptedClock::Install(readings);
-        for (int frame = 0; frame < kFrames; ++frame) UpdateParticles();
+        const std::uint32_t startState = gSmoke.random;
+        for (std::uint32_t now : readings) Update(now);
         const auto actual = std::make_unique<ParticlePool>(gParticles);
-        const std::uint32_t actualState = RandomState();
+        const std::uint32_t actualState = gSmoke.random;
 
         gParticles = *start;
-        SetRandomState(startState);
+        gSmoke.random = startState;
         for (float dt : steps) ReferenceUpdate(dt);
-        EXPECT_EQ(actualState, RandomState());
+        EXPECT_EQ(actualState, gSmoke.random);
         EXPECT_EQ(std::memcmp(actual->data(), gParticles.data(), sizeof(ParticlePool)), 0)
             << "turbulence " << s.turbulence << " count " << s.count;
     }

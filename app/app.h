@@ -1,0 +1,45 @@
+// The live program's state, in one App handed down by reference: the
+// blocks the smoke lives in, the window's messages waiting for the loop,
+// the keys and the mouse, whether the panel shows and the panel itself, a
+// screenshot asked for, and the session's recorder.
+#pragma once
+
+#include <array>
+
+#include "app/readout.h"
+#include "app/recorder.h"
+#include "app/screenshot.h"
+#include "platform/window_messages.h"
+#include "sim/particles.h"
+
+// Key flags and mouse state, all clear at start. A key's flag is its press
+// waiting for the key dispatch: set by its key-down, cleared only by the
+// action that takes it, so a press whose key-up comes first still acts.
+struct InputState {
+    std::array<bool, 256> keyDown{};
+    bool keyPending = false;  // some key's press waits
+    bool dragging = false;
+    int mouseX = 0, mouseY = 0;
+    int previousX = 0, previousY = 0;
+};
+
+struct App {
+    // The process-wide blocks: gParams, gParticles and gSmoke in the
+    // program.
+    App(SimulationParameters &values, ParticlePool &particles, SmokeState &working)
+        : params(values), pool(particles), smoke(working) {}
+    App(const App &) = delete;
+    App &operator=(const App &) = delete;
+
+    SimulationParameters &params;
+    ParticlePool &pool;
+    SmokeState &smoke;
+
+    MessageQueue messages;  // waiting for the frame loop
+    InputState input;
+    bool panelShown = false;  // hidden at start
+    Panel panel;
+    bool screenshotRequested = false;  // of the next frame
+    ScreenshotWriter writeScreenshot = SaveScreenshot;
+    Recorder recorder;
+};
