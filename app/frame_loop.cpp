@@ -5,18 +5,29 @@
 
 namespace {
 
+// A fresh press of a key whose last press still waits for the dispatch:
+// taken now, the two would merge into one action.
+bool PressesAgain(const App &app, const WindowMessage &message) {
+    return message.kind == MessageKind::KeyDown && message.param < app.input.keyDown.size() &&
+           app.input.keyDown[message.param] && app.input.keyPending;
+}
+
 // The messages of one pass: a quit, close or destroy before anything else;
-// otherwise waiting messages up to the first that needs a frame of its own.
-// True when a message took the pass, so that no key acts in it; `message`
-// is then the quit when one was taken.
+// otherwise waiting messages up to the first that needs a frame of its own,
+// or up to a second press of a key whose first still waits, which is left
+// for a later pass so that the first acts in this one. True when a message
+// took the pass, so that no key acts in it; `message` is then the quit when
+// one was taken.
 bool TakeMessages(App &app, WindowMessage &message) {
     while (app.messages.TakeEnding(message)) {
         if (message.kind == MessageKind::Quit) return true;
         HandleWindowMessage(app, message);  // posts the quit
     }
     WindowMessage next;
-    while (app.messages.Take(next))
+    while (app.messages.Peek(next) && !PressesAgain(app, next)) {
+        app.messages.Take(next);
         if (HandleWindowMessage(app, next)) return true;
+    }
     return false;
 }
 

@@ -45,6 +45,12 @@ bool MessageQueue::Take(WindowMessage &message) {
     return true;
 }
 
+bool MessageQueue::Peek(WindowMessage &message) const {
+    if (count_ == 0) return false;
+    message = slots_[head_];
+    return true;
+}
+
 bool MessageQueue::TakeEnding(WindowMessage &message) {
     for (std::size_t i = 0; i < count_; ++i) {
         if (!Ending(slots_[(head_ + i) % kCapacity].kind)) continue;

@@ -57,6 +57,8 @@ public:
     // False when the queue has no room.
     bool PostEvent(const WindowMessage &message);
     bool Take(WindowMessage &message);
+    // The message Take would take next, left waiting. False when none waits.
+    bool Peek(WindowMessage &message) const;
     // Takes the first waiting quit, close or destroy message, wherever it
     // waits, leaving the others in their order. False when none waits.
     bool TakeEnding(WindowMessage &message);

@@ -461,7 +461,7 @@ TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
     app.panelShown = true;
     DrawAndSwap();
     DrawAndSwap();  // laid out
-    int slider[4], reset[4];
+    int slider[4] = {}, reset[4] = {};
     ASSERT_TRUE(ControlRect("sprite size", slider));
     ASSERT_TRUE(ControlRect("Start values", reset));
 
@@ -535,7 +535,7 @@ TEST_F(GlTest, PanelSavesAPresetAndLoadsItBack) {
     app.panelShown = true;
     DrawAndSwap();
     DrawAndSwap();
-    int field[4], save[4];
+    int field[4] = {}, save[4] = {};
     ASSERT_TRUE(ControlRect("save name", field));
     ASSERT_TRUE(ControlRect("Save", save));
 
@@ -558,7 +558,7 @@ TEST_F(GlTest, PanelSavesAPresetAndLoadsItBack) {
 
     gParams = SimulationParameters{};
     DrawAndSwap();
-    int entry[4], load[4];
+    int entry[4] = {}, load[4] = {};
     ASSERT_TRUE(ControlRect("preset my look", entry));
     ASSERT_TRUE(ControlRect("Load", load));
     testing::internal::CaptureStdout();
@@ -612,7 +612,7 @@ void Tap(int pass, std::uint32_t code) {
 // Clicks the save-name field at its right end, and empties it: returns the
 // next free pass.
 int ClickAndEmptyField(int pass) {
-    int field[4];
+    int field[4] = {};
     EXPECT_TRUE(ControlRect("save name", field));
     const std::uint32_t at = PackLowHigh(field[0] + field[2] - 4, field[1] + field[3] / 2);
     script.push_back({pass, {MessageKind::MouseMove, at}});
@@ -684,7 +684,7 @@ TEST_F(PanelTypingTest, ReturnHeldPastTheFieldIsLetGo) {
     for (int repeat = 0; repeat < 8; ++repeat)
         script.push_back({pass + 3 + repeat, {MessageKind::KeyRepeat, 0x0D}});
     script.push_back({pass + 11, {MessageKind::KeyUp, 0x0D}});
-    int field[4];
+    int field[4] = {};
     ASSERT_TRUE(ControlRect("save name", field));
     const std::uint32_t end = PackLowHigh(field[0] + field[2] - 4, field[1] + field[3] / 2);
     script.push_back({pass + 12, {MessageKind::LeftButtonDown, end}});
@@ -750,7 +750,7 @@ void SeeFrame(App &app, std::uint32_t now) {
 // Clicks at the middle of a control the panel drew (or its right end),
 // from pass `pass` on: returns the next free pass.
 int ClickControl(int pass, const char *label, bool rightEnd = false) {
-    int rect[4];
+    int rect[4] = {};
     EXPECT_TRUE(ControlRect(label, rect)) << label;
     const std::uint32_t at = PackLowHigh(rightEnd ? rect[0] + rect[2] - 2 : rect[0] + rect[2] / 2, rect[1] + rect[3] / 2);
     script.push_back({pass, {MessageKind::MouseMove, at}});

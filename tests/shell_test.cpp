@@ -28,6 +28,9 @@ int pumpCalls = 0;
 void DestroyOnSixthPass(MessageQueue &queue) {
     if (++pumpCalls == 6) queue.Post({MessageKind::Destroy, 0});
 }
+void DestroyOnTenthPass(MessageQueue &queue) {
+    if (++pumpCalls == 10) queue.Post({MessageKind::Destroy, 0});
+}
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -81,14 +84,16 @@ TEST_F(ShellTest, KeyIsActedOnOnlyInAPassWithoutWaitingMessages) {
 
 // Slow frames: a tap's key-down and key-up wait together, and the tap
 // still acts, once; so does a second key's tap waiting behind it, at the
-// next pass free of messages.
+// next pass free of messages, and a second tap of the same key.
 TEST_F(ShellTest, TapsQueuedTogetherEachActOnce) {
     Post(MessageKind::KeyDown, 'A');
     Post(MessageKind::KeyUp, 'A');
     Post(MessageKind::KeyDown, 'W');
     Post(MessageKind::KeyUp, 'W');
-    Run(DestroyOnSixthPass);
-    EXPECT_EQ(params.driftSpeed, -4.5f);
+    Post(MessageKind::KeyDown, 'A');
+    Post(MessageKind::KeyUp, 'A');
+    Run(DestroyOnTenthPass);
+    EXPECT_EQ(params.driftSpeed, -4.0f);
     EXPECT_EQ(params.spreadY, SimulationParameters{}.spreadY + 0.2f);
     EXPECT_FALSE(input.keyPending);
 }
@@ -203,13 +208,16 @@ TEST_F(ShellTest, FastDragMergesWaitingMovesAndKeepsTheWholeTurn) {
     Run(FastDrag);
     EXPECT_EQ(params.yawAngle, -150.0f);    // from x 100 to 250
     EXPECT_EQ(params.pitchAngle, -293.0f);  // from y 400 to 693
-    EXPECT_EQ(params.driftSpeed, -5.5f);    // the second Q acted once
-    // Button, move, a key-down, the key-up with the second key-down, move,
-    // button and one size change: seven passes, then one for the key, the
-    // passes with nothing waiting, and the destroy, which ends the loop.
+    EXPECT_EQ(params.driftSpeed, -6.0f);    // each Q acted
+    // Button, move, a key-down and its key-up: four passes, the first Q
+    // acting in the fourth, before its second press is taken; that press,
+    // move, button and one size change: four more, then one for the second
+    // Q, the passes with nothing waiting, and the destroy, which ends the
+    // loop.
     ASSERT_EQ(frames.size(), 12u);
-    EXPECT_TRUE(frames[6].keyPending);
-    EXPECT_FALSE(frames[7].keyPending);
+    EXPECT_FALSE(frames[3].keyPending);
+    EXPECT_TRUE(frames[7].keyPending);
+    EXPECT_FALSE(frames[8].keyPending);
     EXPECT_EQ(frames[1].yaw, -300.0f);
     dragPumpCalls = 0;
 }
