@@ -6,8 +6,8 @@
 
 #include <array>
 
-#include "app/readout.h"
-#include "app/recorder.h"
+#include "panel/panel.h"
+#include "values/recorder.h"
 #include "app/screenshot.h"
 #include "platform/window_messages.h"
 #include "sim/particles.h"

@@ -1,6 +1,6 @@
 #include "app/key_actions.h"
 
-#include "app/key_table.h"
+#include "values/key_table.h"
 #include "platform/sdl_platform.h"
 #include "sim/particles.h"
 

@@ -1,5 +1,5 @@
 // The key-action dispatch: the loop's pending key, acted on through the
-// controls table (app/key_table.h).
+// controls table (values/key_table.h).
 #pragma once
 
 #include "app/app.h"
@@ -8,7 +8,7 @@
 // clears that flag and runs its action (Tab's asks for a screenshot of the
 // next frame); with no such row, F3's flag (the panel shown or hidden),
 // then F11's (full screen), then F9's (the session kept as a recording,
-// app/recorder.h). At most one action runs per call; keyPending stays set
+// values/recorder.h). At most one action runs per call; keyPending stays set
 // only while another listed key's press still waits.
 void ApplyPendingKey(App &app);
 

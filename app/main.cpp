@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/command_line.h"
+#include "io/command_line.h"
 #include "app/frame_loop.h"
-#include "app/presets.h"
+#include "values/presets.h"
 #include "app/program_frame.h"
 #include "app/scene.h"
-#include "app/user_message.h"
+#include "io/user_message.h"
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
 #include "sim/particles.h"

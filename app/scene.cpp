@@ -1,7 +1,7 @@
 #include "app/scene.h"
 
-#include "app/data_files.h"
-#include "app/user_message.h"
+#include "io/data_files.h"
+#include "io/user_message.h"
 #include "image/dib_loader.h"
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"

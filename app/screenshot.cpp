@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-#include "app/user_message.h"
+#include "io/user_message.h"
 #include "image/ppm_writer.h"
 #include "render/graphics.h"
 #include "render/read_back.h"

@@ -1,6 +1,6 @@
 #include "app/window_handler.h"
 
-#include "app/key_table.h"
+#include "values/key_table.h"
 #include "render/graphics.h"
 
 namespace {

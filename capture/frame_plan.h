@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/recording.h"
-#include "app/replay.h"
+#include "values/recording.h"
+#include "values/replay.h"
 #include "capture/options.h"
 
 struct PlannedFrame {

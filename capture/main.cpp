@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/presets.h"
+#include "values/presets.h"
 #include "app/program_frame.h"
-#include "app/recorder.h"
-#include "app/recording.h"
+#include "values/recorder.h"
+#include "values/recording.h"
 #include "app/scene.h"
-#include "app/user_message.h"
+#include "io/user_message.h"
 #include "capture/frame_plan.h"
 #include "capture/frame_writer.h"
 #include "capture/options.h"

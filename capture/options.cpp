@@ -7,9 +7,9 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/command_line.h"
-#include "app/key_table.h"
-#include "image/input_file.h"
+#include "io/command_line.h"
+#include "values/key_table.h"
+#include "io/input_file.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "image/replacement_file.h"
+#include "io/replacement_file.h"
 
 class VideoPipe {
 public:

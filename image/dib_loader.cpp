@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "image/input_file.h"
+#include "io/input_file.h"
 
 namespace {
 

@@ -31,7 +31,7 @@ struct DibLoad {
 // Sprite files beyond this are refused unread.
 constexpr std::size_t kMaxDibFileBytes = 256u << 20;
 
-// Loads the file at `path`, read as a file from outside (image/input_file.h):
+// Loads the file at `path`, read as a file from outside (io/input_file.h):
 // a folder, FIFO or device is refused at once, without blocking.
 DibLoad LoadDibImage(const char *path);
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "image/replacement_file.h"
+#include "io/replacement_file.h"
 
 namespace {
 

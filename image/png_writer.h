@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "image/replacement_file.h"
+#include "io/replacement_file.h"
 
 // Writes width x height pixels of tightly packed red, green and blue bytes,
 // rows from the top of the picture down, to `path` as an 8-bit RGB PNG. `level` is zlib's compression

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "image/replacement_file.h"
+#include "io/replacement_file.h"
 
 namespace {
 

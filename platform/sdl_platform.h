@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/message_style.h"
+#include "io/message_style.h"
 #include "platform/window_messages.h"
 #include "render/graphics.h"
 

@@ -116,5 +116,7 @@ void LargestViewport(int &width, int &height) {
 void ShutdownGraphics() {
     if (graphics.contextReady) glDeleteTextures(1, &graphics.particleTexture);
     graphics.platform.destroyContext();
-    graphics = Graphics{graphics.platform};
+    const GraphicsPlatform platform = graphics.platform;
+    graphics = Graphics{};
+    graphics.platform = platform;
 }

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/key_table.h"
+#include "values/key_table.h"
 #include "capture/options.h"
 #include "tests/scratch_dir.h"
 

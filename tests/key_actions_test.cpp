@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/key_actions.h"
-#include "app/key_table.h"
+#include "values/key_table.h"
 #include "app/program_frame.h"
-#include "app/readout_text.h"
+#include "panel/panel_text.h"
 #include "app/window_handler.h"
 #include "sim/particles.h"
 #include "tests/sim_support.h"

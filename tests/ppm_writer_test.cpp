@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "image/ppm_writer.h"
-#include "image/replacement_file.h"
+#include "io/replacement_file.h"
 #include "tests/scratch_dir.h"
 
 // Counts the calls of umask made by the code under test: this binary's

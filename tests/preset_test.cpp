@@ -12,8 +12,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/preset_file.h"
-#include "app/presets.h"
+#include "values/preset_file.h"
+#include "values/presets.h"
 #include "tests/scratch_dir.h"
 
 namespace {

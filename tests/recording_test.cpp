@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/parameter_names.h"
-#include "app/recording.h"
+#include "values/parameter_names.h"
+#include "values/recording.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
-#include "app/key_table.h"
+#include "values/key_table.h"
 #include "app/window_handler.h"
 #include "sim/particles.h"
 

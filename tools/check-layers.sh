@@ -1,19 +1,24 @@
 #!/usr/bin/env bash
-# The layering check: every folder uses only the folders below it.
+# The layering check: every folder uses only the folders below it, and no
+# module within a folder reaches back to one that reaches it.
 #
-#   math/ < sim/ < image/ < render/ < platform/ < app/ < capture/, bench/
+#   math/, io/  <  sim/, image/  <  values/  <  render/  <  platform/
+#     <  panel/  <  app/  <  capture/, bench/
 #
 # Reads the includes of every source file and the libraries each folder's
 # CMakeLists.txt links, and fails, naming the file and line, on any that
-# goes up or sideways. Also: SDL only in platform/; GL and Dear ImGui only
-# from render/ up; the test helpers only in bench/.
+# goes up or sideways; then, in each folder, on a circle of includes
+# between its modules (a module: a .h and its .cpp). Also: SDL only in
+# platform/; GL only from render/ up, Dear ImGui only from panel/ up; the
+# test helpers only in bench/.
 # Usage: tools/check-layers.sh [SOURCE_ROOT]
 set -uo pipefail
 root=${1:-$(dirname "$0")/..}
 cd "$root" || exit 2
 
-layers=(math sim image render platform app capture bench)
-declare -A rank=([math]=0 [sim]=1 [image]=2 [render]=3 [platform]=4 [app]=5 [capture]=6 [bench]=6)
+layers=(math io sim image values render platform panel app capture bench)
+declare -A rank=([math]=0 [io]=0 [sim]=1 [image]=1 [values]=2 [render]=3 [platform]=4 [panel]=5 [app]=6
+                 [capture]=7 [bench]=7)
 
 failures=0
 fail() {
@@ -35,8 +40,10 @@ for folder in "${layers[@]}"; do
     case "$header" in
       SDL*|SDL2/*)
         [ "$folder" = platform ] || fail "$file:$line" "includes $header: only platform/ includes SDL" ;;
-      GL/*|EGL/*|imgui*|backends/imgui*)
+      GL/*|EGL/*)
         [ "${rank[$folder]}" -ge "${rank[render]}" ] || fail "$file:$line" "includes $header below render/" ;;
+      imgui*|backends/imgui*)
+        [ "${rank[$folder]}" -ge "${rank[panel]}" ] || fail "$file:$line" "includes $header below panel/" ;;
       tests/*)
         [ "$folder" = bench ] || fail "$file:$line" "includes $header: only bench/ uses the test helpers" ;;
     esac
@@ -64,6 +71,16 @@ for folder in "${layers[@]}"; do
                 start { call = call " " $0 }
                 start && /\)/ { gsub(/[()]/, " ", call); print start "\t" call; start = 0 }' \
              "$folder/CMakeLists.txt")
+done
+
+# Circles inside a folder: each module's includes of the folder's other
+# modules, as pairs for tsort, which names a loop when there is one.
+for folder in "${layers[@]}"; do
+  [ -d "$folder" ] || continue
+  loops=$(grep -HE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"'"$folder"'/' "$folder"/*.h "$folder"/*.cpp 2>/dev/null |
+    sed -E 's|^'"$folder"'/([^.:]+)\.[a-z]+:.*"'"$folder"'/([^."]+)\.h".*|\1 \2|' |
+    awk '$1 != $2' | tsort 2>&1 >/dev/null | grep -v '^tsort: -: input contains a loop:$' | sed 's/^tsort: //' | awk '!seen[$0]++' | tr '\n' ' ')
+  [ -z "$loops" ] || fail "$folder/" "its modules include each other in a circle: $loops"
 done
 
 if [ "$failures" -gt 0 ]; then

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/preset_file.h"
+#include "values/preset_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const PresetLoad load = ParsePreset(std::string_view(reinterpret_cast<const char *>(data), size), "fuzz.toml");

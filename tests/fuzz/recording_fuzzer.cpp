@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/recording.h"
+#include "values/recording.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const RecordingLoad load = ParseRecording(std::string_view(reinterpret_cast<const char *>(data), size), "fuzz.rec");

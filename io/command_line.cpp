@@ -1,0 +1,84 @@
+#include "io/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+void PrepareCommandLine(CLI::App &app, StandardFlags &flags) {
+    app.set_help_flag();  // the tools print help texts of their own
+    app.allow_extras();
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
+    app.add_flag("-h,--help", flags.help)->disable_flag_override();
+    app.add_flag("--version", flags.version)->disable_flag_override();
+}
+
+std::string ParseCommandLine(CLI::App &app, const std::vector<std::string> &args) {
+    try {
+        app.parse(std::vector<std::string>(args.rbegin(), args.rend()));  // CLI11 reads them from the back
+    } catch (const CLI::ArgumentMismatch &mismatch) {
+        // A flag given a value, or an option given none.
+        const std::string what = mismatch.what();
+        const std::size_t flag = what.find(" was given a disallowed flag override");
+        if (flag != std::string::npos) return "--" + what.substr(0, flag) + " takes no value";
+        return what.substr(0, what.find(':')) + " needs a value";
+    } catch (const CLI::ParseError &error) {
+        return error.what();
+    }
+    const std::vector<std::string> extras = app.remaining();
+    if (extras.empty()) return "";
+    const std::string &first = extras.front();
+    if (first.size() > 1 && first[0] == '-') return "unknown option " + first.substr(0, first.find('='));
+    return "unexpected argument \"" + first + "\"";
+}
+
+ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
+    ProgramCommand command;
+    CLI::App app("nimbrel");
+    StandardFlags flags;
+    PrepareCommandLine(app, flags);
+    app.add_flag("--fullscreen", command.fullscreen)->disable_flag_override();
+    CLI::Option *preset = app.add_option("--preset", command.preset);
+    app.add_flag("--resume", command.resume)->disable_flag_override();
+    CLI::Option *record = app.add_option("--record", command.record);
+    command.error = ParseCommandLine(app, args);
+    if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";
+    if (command.error.empty() && record->count() > 0 && command.record.empty()) command.error = "--record needs a value";
+    if (command.error.empty() && command.resume && preset->count() > 0)
+        command.error = "--resume and --preset both give the start values: give one";
+    if (!command.error.empty())
+        command.outcome = CommandOutcome::UsageError;
+    else if (flags.help)
+        command.outcome = CommandOutcome::Help;
+    else if (flags.version)
+        command.outcome = CommandOutcome::Version;
+    return command;
+}
+
+const char *ProgramUsage() {
+    return R"(Usage: nimbrel [OPTION]...
+A real-time smoke simulation: up to 100,000 particles stream out of a small
+two-lobed emitter, drawn as textured, additively blended point sprites in
+an 800 x 800 window. Tune it with the keys while it runs (see the manual
+page, nimbrel(1)); drag with the left mouse button to turn the view; Tab
+saves the picture as screenshot0.ppm in the working directory. F3 shows a
+panel of sliders to tune with the mouse; F11 fills the screen and back.
+
+  --preset NAME|FILE
+                 start from a preset: one of yours (saved from the F3
+                 panel), a built-in one (plume, steam, wisp) or a file
+  --resume       start from the values the last session ended on (the
+                 smoke starts afresh)
+  --record FILE  write the session to FILE at exit, besides last-session
+  --fullscreen   start in a borderless full screen (F11 switches back)
+  --help         show this text
+  --version      show the version
+
+The sprite image particle3.bmp is read from the working directory, or else
+from the installed copy (share/nimbrel/ beside the program's folder). Your
+presets live in $XDG_CONFIG_HOME/nimbrel/presets/ (~/.config/... by
+default). Every session is recorded as it runs: F9 keeps it so far, and
+each exit keeps it as last-session, in $XDG_DATA_HOME/nimbrel/recordings/
+(~/.local/share/... by default); nimbrel-capture --replay renders it again.
+Exit status: 0 after the window is closed, 1 when no window or GL context
+can be had, 2 usage error or a preset or last session that cannot be
+loaded.
+)";
+}

@@ -1,0 +1,30 @@
+// The panel's frame timings: the frame rate and the simulation's and the
+// drawing's share of a frame, averaged over half a second of frames.
+#pragma once
+
+#include <chrono>
+
+#include "panel/panel_text.h"
+
+class FrameTimer {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // A frame begins at `start`; the one before it took `simulationMs` in
+    // the simulation step. The first frame after a Forget only marks time.
+    void FrameStarts(Clock::time_point start, double simulationMs);
+    // The frames before no longer count: the panel was hidden.
+    void Forget() { haveLastStart_ = false; }
+
+    const FrameTimings &Shown() const { return shown_; }
+    // Whether Shown changed since the last call.
+    bool TakeChanged();
+
+private:
+    bool haveLastStart_ = false;
+    Clock::time_point lastStart_;
+    int frames_ = 0;
+    double periodMs_ = 0.0, simulationMs_ = 0.0;
+    FrameTimings shown_;
+    bool changed_ = false;
+};

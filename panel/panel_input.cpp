@@ -1,0 +1,157 @@
+#include "panel/panel_input.h"
+
+#include <imgui.h>
+
+#include <algorithm>
+#include <array>
+#include <cfloat>
+#include <chrono>
+
+#include "platform/sdl_platform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The keys a text field uses, by virtual-key code.
+struct FieldKey {
+    std::uint32_t code;
+    ImGuiKey key;
+};
+constexpr FieldKey kFieldKeys[] = {
+    {0x08, ImGuiKey_Backspace}, {0x09, ImGuiKey_Tab},   {0x0D, ImGuiKey_Enter},     {0x1B, ImGuiKey_Escape},
+    {0x23, ImGuiKey_End},       {0x24, ImGuiKey_Home},  {0x25, ImGuiKey_LeftArrow}, {0x27, ImGuiKey_RightArrow},
+    {0x2E, ImGuiKey_Delete},
+};
+
+bool IsFieldKey(std::uint32_t code) {
+    for (const FieldKey &field : kFieldKeys)
+        if (field.code == code) return true;
+    return false;
+}
+
+void FeedKey(PanelInput &input, std::uint32_t code, bool down) {
+    for (const FieldKey &field : kFieldKeys) {
+        if (field.code != code) continue;
+#if IMGUI_VERSION_NUM >= 18700
+        ImGui::GetIO().AddKeyEvent(field.key, down);
+#else
+        if (!input.keyMapSet) {
+            for (const FieldKey &mapped : kFieldKeys) ImGui::GetIO().KeyMap[mapped.key] = static_cast<int>(mapped.code);
+            input.keyMapSet = true;
+        }
+        ImGui::GetIO().KeysDown[code] = down;  // KeyMap maps the key to its code
+#endif
+        input.keyHeld[code] = down;
+    }
+}
+
+void ReleaseKeys(PanelInput &input) {
+    for (std::uint32_t code = 0; code < input.keyHeld.size(); ++code)
+        if (input.keyHeld[code]) FeedKey(input, code, false);
+}
+
+MessageUse Typed(PanelInput &input, const WindowMessage &message) {
+    switch (message.kind) {
+    case MessageKind::KeyDown:
+        // A key the field uses (Return, Backspace, the arrows) gets a frame
+        // of its own: the field sees it pressed before what follows it,
+        // and a key-up in the same frame cannot hide it.
+        if (!IsFieldKey(message.param)) return MessageUse::Typed;
+        FeedKey(input, message.param, true);
+        return MessageUse::Taken;
+    case MessageKind::KeyRepeat:  // the field repeats held keys itself
+        return MessageUse::Typed;
+    case MessageKind::KeyUp:
+        FeedKey(input, message.param, false);
+        return MessageUse::Typed;
+    case MessageKind::Text:
+        ImGui::GetIO().AddInputCharacter(message.param);
+        return MessageUse::Typed;
+    default:
+        return MessageUse::Handler;
+    }
+}
+
+}  // namespace
+
+MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
+    if (input.typing) {
+        const MessageUse use = Typed(input, message);
+        if (use != MessageUse::Handler) return use;
+    }
+    // A key the panel holds since a field had the keyboard.
+    if (message.kind == MessageKind::KeyUp && message.param < input.keyHeld.size() && input.keyHeld[message.param])
+        FeedKey(input, message.param, false);
+    const int x = static_cast<int>(message.param & 0xFFFFu), y = static_cast<int>(message.param >> 16);
+    switch (message.kind) {
+    case MessageKind::MouseMove:
+        input.pointerKnown = true;
+        input.pointerX = x;
+        input.pointerY = y;
+        return MessageUse::Handler;  // the handler still follows it, and turns the view on a drag
+    case MessageKind::LeftButtonDown:
+        input.pointerKnown = true;
+        input.pointerX = x;
+        input.pointerY = y;
+        input.buttonHeld = PointerOverPanel(input);
+        return input.buttonHeld ? MessageUse::Taken : MessageUse::Handler;
+    case MessageKind::LeftButtonUp:
+        if (!input.buttonHeld) return MessageUse::Handler;
+        input.buttonHeld = false;
+        return MessageUse::Taken;
+    default:
+        return MessageUse::Handler;
+    }
+}
+
+void PanelHidden(PanelInput &input) {
+    if (ImGui::GetCurrentContext()) ReleaseKeys(input);
+    input.buttonHeld = false;
+    if (input.typing) SetTextInput(false);
+    input.typing = false;
+}
+
+void FeedPanelFrame(PanelInput &input, bool interactive) {
+    ImGuiIO &io = ImGui::GetIO();
+    const Clock::time_point now = Clock::now();
+    // ImGui times key repeat, double clicks and the cursor's blink by it.
+    const double seconds = input.haveLastFrame ? std::chrono::duration<double>(now - input.lastFrame).count() : 1.0 / 60.0;
+    io.DeltaTime = static_cast<float>(std::max(seconds, 1e-4));
+    input.haveLastFrame = true;
+    input.lastFrame = now;
+
+    const bool known = interactive && input.pointerKnown;
+    const ImVec2 position = known ? ImVec2(static_cast<float>(input.pointerX), static_cast<float>(input.pointerY))
+                                  : ImVec2(-FLT_MAX, -FLT_MAX);
+    const bool down = interactive && input.buttonHeld;
+#if IMGUI_VERSION_NUM >= 18700
+    io.AddMousePosEvent(position.x, position.y);
+    io.AddMouseButtonEvent(0, down);
+#else
+    io.MousePos = position;
+    io.MouseDown[0] = down;
+#endif
+}
+
+void SetPanelRect(PanelInput &input, int x, int y, int width, int height) {
+    input.x = x;
+    input.y = y;
+    input.width = width;
+    input.height = height;
+}
+
+void SetPanelTyping(PanelInput &input, bool typing) {
+    if (typing != input.typing) SetTextInput(typing);
+    input.typing = typing;
+}
+
+bool PointerOverPanel(const PanelInput &input) {
+    const int x = input.pointerX - input.x, y = input.pointerY - input.y;
+    return input.pointerKnown && input.width > 0 && x >= 0 && y >= 0 && x < input.width && y < input.height;
+}
+
+void ResetPanelInput(PanelInput &input) {
+    if (input.typing) SetTextInput(false);
+    input = PanelInput{};
+}

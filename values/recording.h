@@ -1,0 +1,87 @@
+// A recorded session: everything the smoke and the picture depended on,
+// frame by frame — the clock readings each frame's update took, and every
+// change since the frame before to the values (by their preset names), to
+// the panel shown or hidden, and the screenshots taken. The simulation is
+// a pure function of its start, the clock readings and the values, so a
+// recording replays the session exactly. No GL.
+//
+// As text, a person can read it, cut it and edit a value:
+//
+//   # Nimbrel recording
+//   nimbrel-recording 1            # the format; the first line that is not a comment
+//   written-by 1.0.0
+//   drawable 800x800
+//   start drift_speed=-5.0 ... pitch=0.0 panel=off
+//   clock 81234                    # the first reading, in milliseconds
+//   run: 0+16 17 16 17             # frames with no change: each one's clock steps
+//   frame: 17 sprite_size=34.0     # a frame with its changes, which come before it
+//   frame: 16 panel=on shot        # ... and a screenshot taken of it
+//
+// A clock step is the milliseconds since the reading before; a frame that
+// read the clock twice has two, joined by '+', and one that read it not at
+// all has '-'.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/parameters.h"
+
+constexpr int kRecordingFormat = 1;
+// Files beyond this are refused unread: about 11 hours at 1,000 frames a
+// second, or far longer at the display's rate.
+constexpr std::size_t kMaxRecordingBytes = 32u << 20;
+
+// A change before a frame: a value by its index in NamedParameters(), the
+// panel shown or hidden, or a screenshot of the frame.
+struct RecordedChange {
+    static constexpr std::uint8_t kPanel = 0xFE;       // value 1: shown, 0: hidden
+    static constexpr std::uint8_t kScreenshot = 0xFF;  // after the frame is drawn
+    std::uint32_t frame = 0;  // 0-based
+    std::uint8_t what = 0;
+    double value = 0.0;  // a float, a count or a flag, held exactly
+};
+
+struct Recording {
+    std::string writtenBy;  // the version that wrote it
+    int width = 0, height = 0;  // the drawable when the session began
+    SimulationParameters start;
+    bool panelAtStart = false;
+    std::uint32_t firstReading = 0;
+    std::vector<std::uint32_t> readings;        // every clock reading, in order
+    std::vector<std::uint8_t> readingsInFrame;  // how many each frame took; one entry a frame
+    std::vector<RecordedChange> changes;        // by frame, in the order they were seen
+
+    std::size_t FrameCount() const { return readingsInFrame.size(); }
+    // Milliseconds from the first reading to the frame's last one (to the
+    // frame before's, for a frame that read none).
+    std::vector<std::uint32_t> FrameTimes() const;
+    // The values and the panel after every change.
+    SimulationParameters FinalValues(bool *panelShown = nullptr) const;
+};
+
+// The text of a recording.
+std::string FormatRecording(const Recording &recording);
+
+struct RecordingLoad {
+    bool ok = false;
+    Recording recording;
+    // Why not, in one line naming the file and the line: "session.rec:
+    // line 7: sprite_size: must be a number from 0 to 204".
+    std::string error;
+};
+
+// Parses a recording's text, all or nothing; `fileName` names it in the
+// message.
+RecordingLoad ParseRecording(std::string_view text, const std::string &fileName);
+
+// Reads and parses the file at `path`, read as a file from outside
+// (io/input_file.h) within kMaxRecordingBytes.
+RecordingLoad ReadRecordingFile(const std::string &path);
+
+// Applies one change to a parameter block and a panel flag; a screenshot
+// changes neither.
+void ApplyChange(const RecordedChange &change, SimulationParameters &params, bool &panelShown);
