@@ -1,6 +1,6 @@
 #include "app/window_handler.h"
 
-#include "values/key_table.h"
+#include "io/keys.h"
 #include "render/graphics.h"
 
 namespace {
@@ -43,8 +43,8 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
         break;
     case MessageKind::KeyRepeat:
         // A repeat of a key whose press still waits merges into it.
-        if (message.param < input.keyDown.size() && message.param != kReadoutKey &&
-            message.param != kFullscreenKey && message.param != kRecordKey) {
+        if (message.param < input.keyDown.size() && message.param != kKeyF3 &&
+            message.param != kKeyF11 && message.param != kKeyF9) {
             input.keyDown[message.param] = true;
             input.keyPending = true;
         }

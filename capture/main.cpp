@@ -123,20 +123,16 @@ void TearDownDrawing(App &app) {
     CloseMainWindow();
 }
 
-// The folder made for the PNG files, removed again when a stop left it
-// empty.
-std::string madeOutDir;
-
-// A start that fails leaves nothing it made: the folder goes again, if
-// nothing was written into it.
-void RemoveMadeOutDir() {
+// A start that fails leaves nothing it made: the folder made for the PNG
+// files goes again, if nothing was written into it.
+void RemoveMadeOutDir(const std::string &madeOutDir) {
     std::error_code ignored;
     if (!madeOutDir.empty()) std::filesystem::remove(madeOutDir, ignored);  // only when empty
 }
 
-int StoppedBySignal(int drawn, bool video) {
+int StoppedBySignal(int drawn, bool video, const std::string &madeOutDir) {
     const int signal = StopSignal();
-    RemoveMadeOutDir();
+    RemoveMadeOutDir(madeOutDir);
     Fail("stopped by signal " + std::to_string(signal) + " after " + std::to_string(drawn) + " frames" +
              (video ? "; no video written" : ""),
          1);
@@ -188,10 +184,11 @@ int main(int argc, char **argv) {
     const int width = options.width, height = options.height;
     const bool pngFiles = !options.outDir.empty();
     bool made = false;
+    std::string madeOutDir;  // the folder made for the PNG files
     if (pngFiles && PrepareOutDir(options.outDir, made, error) && made) madeOutDir = options.outDir;
     if ((pngFiles && !error.empty()) || Stopped()) {
         TearDownDrawing(app);
-        return Stopped() ? StoppedBySignal(0, false) : Fail(error, 1);
+        return Stopped() ? StoppedBySignal(0, false, madeOutDir) : Fail(error, 1);
     }
     std::unique_ptr<VideoPipe> video;
     if (!options.videoPath.empty()) {
@@ -199,8 +196,8 @@ int main(int argc, char **argv) {
         if (!video->Start(options.videoPath, width, height, options.fps, error) || Stopped()) {
             video->Abandon();
             TearDownDrawing(app);
-            if (Stopped()) return StoppedBySignal(0, true);
-            RemoveMadeOutDir();
+            if (Stopped()) return StoppedBySignal(0, true, madeOutDir);
+            RemoveMadeOutDir(madeOutDir);
             return Fail(error, 1);
         }
     }
@@ -258,14 +255,14 @@ int main(int argc, char **argv) {
 
     if (Stopped()) {
         if (video) video->Abandon();
-        return StoppedBySignal(drawn, video != nullptr);
+        return StoppedBySignal(drawn, video != nullptr, madeOutDir);
     }
     if (!written) {
         if (video) video->Abandon();
         return Fail(error, 1);
     }
     if (video && !video->Finish(error, Stopped))
-        return Stopped() ? StoppedBySignal(drawn, true) : Fail(error, 1);
+        return Stopped() ? StoppedBySignal(drawn, true, madeOutDir) : Fail(error, 1);
     PrintOutputLine("nimbrel-capture: " + std::to_string(drawn) + " frames " +
                     (options.exact ? std::string("as played live") : "at " + std::to_string(options.fps) + " fps") +
                     " (" + std::to_string(width) + " x " + std::to_string(height) + "): wrote " +

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "io/command_line.h"
-#include "values/key_table.h"
+#include "values/tuned_values.h"
 #include "io/input_file.h"
 
 namespace {

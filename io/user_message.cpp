@@ -4,15 +4,18 @@
 
 namespace {
 
-MessageSink currentSink = nullptr;
-const char *programName = "Nimbrel";
+// Who presents the boxes, and who the standard error's lines are from.
+struct Messages {
+    MessageSink sink = nullptr;
+    const char *programName = "Nimbrel";
+} messages;
 
 }  // namespace
 
-void SetMessageSink(MessageSink sink) { currentSink = sink; }
+void SetMessageSink(MessageSink sink) { messages.sink = sink; }
 
 void ShowUserMessage(MessageStyle style, const char *caption, const char *text) {
-    if (!currentSink || !currentSink(style, caption, text)) std::fprintf(stderr, "%s: %s\n", caption, text);
+    if (!messages.sink || !messages.sink(style, caption, text)) std::fprintf(stderr, "%s: %s\n", caption, text);
 }
 
 void ShowGraphicsWarning(const char *text) { ShowUserMessage(MessageStyle::Warning, "ERROR", text); }
@@ -22,6 +25,8 @@ void PrintOutputLine(const std::string &line) {
     std::fflush(stdout);
 }
 
-void SetProgramName(const char *name) { programName = name; }
+void SetProgramName(const char *name) { messages.programName = name; }
 
-void PrintDiagnostic(const std::string &text) { std::fprintf(stderr, "%s: %s\n", programName, text.c_str()); }
+void PrintDiagnostic(const std::string &text) {
+    std::fprintf(stderr, "%s: %s\n", messages.programName, text.c_str());
+}

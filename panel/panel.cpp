@@ -38,21 +38,21 @@ void Start(Panel &panel) {
     panel.ready = true;
 }
 
-// A slider over the value's notches, showing the value as the readout
-// reads it; moved, it sets the value on its notch.
-void Slider(const TunedValue &tuned, SimulationParameters &params, ControlRects &controls) {
+// A slider over the value's notches, showing the value as the panel's
+// lines read it; moved, it sets the value on its notch.
+void Slider(const TunedValue &row, SimulationParameters &params, ControlRects &controls) {
     ImGui::AlignTextToFramePadding();
-    ImGui::TextUnformatted(tuned.label);
+    ImGui::TextUnformatted(row.label);
     ImGui::SameLine(Scaled(kLabelWidthAtStart));
     ImGui::SetNextItemWidth(Scaled(kSliderWidthAtStart));
     std::string shown;  // ImGui reads it as a format: % doubled
-    for (char c : ValueText(tuned, params)) shown += c == '%' ? std::string("%%") : std::string(1, c);
-    int notch = NotchOf(tuned, params);
-    if (ImGui::SliderInt((std::string("##") + tuned.label).c_str(), &notch, 0, NotchCount(tuned) - 1, shown.c_str()))
-        SetNotch(tuned, notch, params);
-    controls.Remember(tuned.label);
+    for (char c : ShownValue(row, params)) shown += c == '%' ? std::string("%%") : std::string(1, c);
+    int notch = NotchOf(row, params);
+    if (ImGui::SliderInt((std::string("##") + row.label).c_str(), &notch, 0, NotchCount(row) - 1, shown.c_str()))
+        SetNotch(row, notch, params);
+    controls.Remember(row.label);
     ImGui::SameLine();
-    ImGui::TextUnformatted(KeysText(tuned, params).c_str());
+    ImGui::TextUnformatted(KeysText(row, params).c_str());
 }
 
 // A small button that sets `angle` to zero.
@@ -76,18 +76,18 @@ PanelRequests BuildPanel(Panel &panel, SimulationParameters &params, bool intera
                                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
                                    ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoMove;
     ImGui::Begin("Nimbrel readout", nullptr, flags);
-    const TunedValue *tuned = TunedValues();
-    for (int i = 0; i < kTunedValueCount; ++i) {
-        Slider(tuned[i], params, controls);
-        if (tuned[i].value == &SimulationParameters::spinAngle) ZeroButton("zero spin", params.spinAngle, controls);
+    for (const TunedValue &row : kTunedValues) {
+        if (!row.slider) continue;
+        Slider(row, params, controls);
+        if (row.number == &SimulationParameters::spinAngle) ZeroButton("zero spin", params.spinAngle, controls);
     }
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("drag angles");
     ImGui::SameLine(Scaled(kLabelWidthAtStart));
-    ImGui::Text("yaw %s", FormatStepped(params.yawAngle, 1.0).c_str());
+    ImGui::Text("yaw %s", ShownValue(*FindValue("yaw"), params).c_str());
     ZeroButton("zero yaw", params.yawAngle, controls);
     ImGui::SameLine();
-    ImGui::Text("pitch %s", FormatStepped(params.pitchAngle, 1.0).c_str());
+    ImGui::Text("pitch %s", ShownValue(*FindValue("pitch"), params).c_str());
     ZeroButton("zero pitch", params.pitchAngle, controls);
     ImGui::SameLine();
     ImGui::TextUnformatted("(left mouse)");
@@ -111,7 +111,7 @@ PanelRequests BuildPanel(Panel &panel, SimulationParameters &params, bool intera
     // The timings and the closing line, as the panel's text has them:
     // after a line for each value, the drag angles and the two fades.
     const std::vector<std::string> &lines = panel.lines;
-    for (std::size_t i = kReadoutValueLines; i < lines.size(); ++i) ImGui::TextUnformatted(lines[i].c_str());
+    for (std::size_t i = kPanelValueLines; i < lines.size(); ++i) ImGui::TextUnformatted(lines[i].c_str());
     panel.itemActive = ImGui::IsAnyItemActive();
     if (interactive) SetPanelTyping(panel.input, io.WantTextInput);
     panel.panelWidth = static_cast<int>(ImGui::GetWindowWidth());
@@ -143,7 +143,7 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params) {
     const bool timingsChanged = panel.timer.TakeChanged();
     const PanelInput &input = panel.input;
     if (input.buttonHeld || panel.itemActive || input.typing || PointerOverPanel(input)) {
-        panel.lines = ReadoutLines(params, panel.timer.Shown());
+        panel.lines = PanelLines(params, panel.timer.Shown());
         const PanelRequests requests = BuildPanel(panel, params, true);
         // ImGui's renderer saves and restores the state it changes:
         // matrices and matrix mode, viewport, enables, blend function,
@@ -157,7 +157,7 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params) {
         return {};
     }
     panel.shown = params;
-    panel.lines = ReadoutLines(params, panel.timer.Shown());
+    panel.lines = PanelLines(params, panel.timer.Shown());
     // An auto-sized window takes its size from the frame before: build
     // twice, so that the new text fits at once.
     BuildPanel(panel, params, false);

@@ -4,34 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "values/key_table.h"
-#include "sim/particles.h"
-
 namespace {
-
-using P = SimulationParameters;
-
-// The decimals a step needs to show every value on its grid.
-int DecimalsFor(double step) {
-    for (int decimals = 0; decimals < 4; ++decimals) {
-        const double scaled = step * std::pow(10.0, decimals);
-        if (std::fabs(scaled - std::round(scaled)) < 1e-4) return decimals;
-    }
-    return 4;
-}
-
-// "Q -0.5" for each row stepping the target, or "Q stop" past its limit.
-std::string KeysFor(float P::*value, bool countsParticles, const SimulationParameters &params) {
-    std::string keys;
-    for (const KeyAction &row : kKeyActions) {
-        if (row.operation != KeyOperation::Add && row.operation != KeyOperation::Subtract) continue;
-        if (countsParticles ? !row.countsParticles : row.value != value) continue;
-        const char sign = row.operation == KeyOperation::Add ? '+' : '-';
-        keys += (keys.empty() ? "" : "  ") + KeyName(row.key) + " " +
-                (KeyActs(row, params) ? sign + FormatStepped(row.step, row.step) : std::string("stop"));
-    }
-    return keys;
-}
 
 std::string Line(const char *label, const std::string &value, const std::string &keys) {
     char line[160];
@@ -41,50 +14,59 @@ std::string Line(const char *label, const std::string &value, const std::string 
 
 }  // namespace
 
-std::string FormatStepped(double value, double step) {
+std::string FormatValue(double value, int decimals) {
     char text[64];
-    std::snprintf(text, sizeof text, "%.*f", DecimalsFor(step), value);
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
     std::string shown = text;
-    // A value a rounding away from zero is zero, without a sign.
     if (shown.find_first_not_of("-0.") == std::string::npos && shown[0] == '-') shown.erase(0, 1);
     return shown;
 }
 
-std::string ValueText(const TunedValue &tuned, const SimulationParameters &params) {
-    if (!tuned.value) return std::to_string(params.particleCount);
-    return FormatStepped(params.*tuned.value, tuned.step) + tuned.unit;
+std::string ShownValue(const TunedValue &row, const SimulationParameters &params) {
+    return FormatValue(ValueOf(row, params), row.decimals) + row.unit;
 }
 
-std::string KeysText(const TunedValue &tuned, const SimulationParameters &params) {
-    return KeysFor(tuned.value, !tuned.value, params);
-}
-
-int NotchCount(const TunedValue &tuned) {
-    return static_cast<int>(std::lround((tuned.high - tuned.low) / tuned.step)) + 1;
-}
-
-int NotchOf(const TunedValue &tuned, const SimulationParameters &params) {
-    const long notch = std::lround((ValueOf(tuned, params) - tuned.low) / tuned.step);
-    return static_cast<int>(std::clamp<long>(notch, 0, NotchCount(tuned) - 1));
-}
-
-void SetNotch(const TunedValue &tuned, int notch, SimulationParameters &params) {
-    notch = std::clamp(notch, 0, NotchCount(tuned) - 1);
-    const double value = tuned.low + notch * tuned.step;
-    if (tuned.value)
-        params.*tuned.value = static_cast<float>(value);
-    else
-        SetParticleCount(params, static_cast<std::int32_t>(std::lround(value)));
-}
-
-std::vector<std::string> ReadoutLines(const SimulationParameters &params, const FrameTimings &timings) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < kTunedValueCount; ++i) {
-        const TunedValue &tuned = TunedValues()[i];
-        lines.push_back(Line(tuned.label, ValueText(tuned, params), KeysText(tuned, params)));
+// "Q -0.5  A +0.5", in the order the dispatch walks the keys.
+std::string KeysText(const TunedValue &row, const SimulationParameters &params) {
+    std::string keys;
+    for (const KeyCode key : kControlOrder) {
+        const Control control = ControlOf(key);
+        if (control.row != IndexOf(row)) continue;
+        const bool up = control.action != ControlAction::StepDown;
+        keys += (keys.empty() ? "" : "  ") + KeyName(key) + " " +
+                (KeyActs(row, up, params) ? (up ? "+" : "-") + FormatValue(row.step, row.decimals)
+                                          : std::string("stop"));
     }
-    lines.push_back(Line("drag angles", "", "yaw " + FormatStepped(params.yawAngle, 1.0) + "  pitch " +
-                                                FormatStepped(params.pitchAngle, 1.0) + "  (left mouse)"));
+    return keys;
+}
+
+int NotchCount(const TunedValue &row) {
+    const double low = row.low, high = row.high, step = row.step;
+    return static_cast<int>(std::lround((high - low) / step)) + 1;
+}
+
+int NotchOf(const TunedValue &row, const SimulationParameters &params) {
+    const double low = row.low, step = row.step;
+    const long notch = std::lround((ValueOf(row, params) - low) / step);
+    return static_cast<int>(std::clamp<long>(notch, 0, NotchCount(row) - 1));
+}
+
+void SetNotch(const TunedValue &row, int notch, SimulationParameters &params) {
+    notch = std::clamp(notch, 0, NotchCount(row) - 1);
+    const double value = static_cast<double>(row.low) + notch * static_cast<double>(row.step);
+    if (row.kind == ValueKind::Count)
+        SetParticleCount(params, static_cast<std::int32_t>(std::lround(value)));
+    else
+        params.*row.number = static_cast<float>(value);
+}
+
+std::vector<std::string> PanelLines(const SimulationParameters &params, const FrameTimings &timings) {
+    std::vector<std::string> lines;
+    for (const TunedValue &row : kTunedValues)
+        if (row.slider) lines.push_back(Line(row.label, ShownValue(row, params), KeysText(row, params)));
+    const TunedValue &yaw = *FindValue("yaw"), &pitch = *FindValue("pitch");
+    lines.push_back(Line("drag angles", "", "yaw " + ShownValue(yaw, params) + "  pitch " + ShownValue(pitch, params) +
+                                                "  (left mouse)"));
     lines.push_back(Line("fade-out", params.fadeOut ? "on" : "off", "C"));
     lines.push_back(Line("fade-in", params.fadeIn ? "on" : "off", "M (wins over fade-out)"));
 

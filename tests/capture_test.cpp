@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "values/key_table.h"
+#include "values/tuned_values.h"
 #include "capture/options.h"
 #include "tests/scratch_dir.h"
 
@@ -451,12 +451,11 @@ TEST(KeyScriptTest, PressesActInFrameOrderThenInTheOrderGiven) {
         EXPECT_EQ(presses[i].frame, expected[i].first) << i;
         EXPECT_EQ(presses[i].keyCode, expected[i].second) << i;
     }
-    // Every control of the table, and only those, has a name.
-    const char *names[] = {"Q", "A", "W", "S", "E", "D", "R", "F", "Y", "H", "U", "J", "I", "K", "O",
-                           "L", "Z", "X", "C", "V", "B", "F1", "F2", "F5", "F6", "F7", "F8", "Tab", "M"};
-    ASSERT_EQ(std::size(names), kKeyActions.size());
-    for (std::size_t i = 0; i < kKeyActions.size(); ++i) EXPECT_EQ(KeyCodeFromName(names[i]), kKeyActions[i].key) << names[i];
-    EXPECT_EQ(KeyCodeFromName("f3"), kReadoutKey);
+    // Every control of the table and F3, and only those, has a name.
+    const char *names[] = {"Q", "A", "W", "S", "E", "D", "R", "F", "Y", "H", "U", "J", "I", "K", "O", "L",
+                           "Z", "X", "C", "V", "B", "F1", "F2", "F5", "F6", "F7", "F8", "Tab", "M", "f3"};
+    ASSERT_EQ(std::size(names) + 2, kControlOrder.size());  // F11 and F9 are none of a script's
+    for (std::size_t i = 0; i < std::size(names); ++i) EXPECT_EQ(KeyCodeFromName(names[i]), kControlOrder[i]) << names[i];
     for (const char *name : {"G", "F4", "F9", "F10", "1", "", "QQ", "Tabs"}) EXPECT_EQ(KeyCodeFromName(name), -1) << name;
 }
 

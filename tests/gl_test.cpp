@@ -17,7 +17,7 @@
 #include "app/app.h"
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
-#include "values/key_table.h"
+#include "values/tuned_values.h"
 #include "values/preset_file.h"
 #include "values/presets.h"
 #include "app/program_frame.h"
@@ -500,7 +500,7 @@ TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
 TEST_F(GlTest, F11FillsTheScreenAndBack) {
     app.messages.Clear();
     const auto pressAndSettle = [](int wantWidth) {
-        HandleWindowMessage(app, {MessageKind::KeyDown, kFullscreenKey});
+        HandleWindowMessage(app, {MessageKind::KeyDown, kKeyF11});
         ApplyPendingKey(app);
         int width = 0, height = 0;
         for (int pass = 0; pass < 300 && width != wantWidth; ++pass) {
@@ -768,11 +768,11 @@ TEST_F(PanelTypingTest, ASessionReplaysExactlyFrameByFrame) {
     DrawAndSwap();  // the panel laid out, its controls where a click finds them
     Tap(2, 'Z');
     Tap(4, 0x09);  // Tab
-    Tap(6, kReadoutKey);
+    Tap(6, kKeyF3);
     int pass = ClickControl(9, "sprite size", true);
     pass = ClickControl(pass, "preset plume");
     pass = ClickControl(pass, "Load");
-    Tap(pass + 1, kReadoutKey);
+    Tap(pass + 1, kKeyF3);
     script.push_back({pass + 4, {MessageKind::LeftButtonDown, PackLowHigh(600, 600)}});
     script.push_back({pass + 5, {MessageKind::MouseMove, PackLowHigh(630, 590)}});
     script.push_back({pass + 6, {MessageKind::LeftButtonUp, PackLowHigh(630, 590)}});

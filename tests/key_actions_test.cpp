@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/key_actions.h"
-#include "values/key_table.h"
 #include "app/program_frame.h"
 #include "panel/panel_text.h"
+#include "values/tuned_values.h"
 #include "app/window_handler.h"
 #include "sim/particles.h"
 #include "tests/sim_support.h"
@@ -117,35 +117,41 @@ TEST_F(KeyActionsTest, FirstFlaggedKeyInTableOrderWinsAndTheOtherWaits) {
 // F3 is walked after every row: with M (the last row) flagged too, M acts
 // first and F3 waits for the next dispatch.
 TEST_F(KeyActionsTest, ReadoutKeyComesAfterTheWholeTable) {
-    Down(kReadoutKey);
+    Down(kKeyF3);
     Down('M');
     ApplyPendingKey(app_);
     EXPECT_TRUE(params_.fadeIn);
     EXPECT_FALSE(app_.panelShown);
     ApplyPendingKey(app_);
     EXPECT_TRUE(app_.panelShown);
-    Press(kReadoutKey);
+    Press(kKeyF3);
     EXPECT_FALSE(app_.panelShown);
 }
 
-// The readout shows each value with its step's decimals, and marks a key
-// whose value has gone past its limit.
-TEST_F(KeyActionsTest, ReadoutLinesShowSteppedValuesAndKeysPastTheirLimit) {
-    EXPECT_EQ(FormatStepped(4.1000004f, 0.2f), "4.1");
-    EXPECT_EQ(FormatStepped(-0.099999987f, 0.1f), "-0.1");
-    EXPECT_EQ(FormatStepped(-0.01f, 0.1f), "0.0");
-    EXPECT_EQ(FormatStepped(202.0f, 4.0f), "202");
+// The panel shows each value with its step's decimals, and marks a key
+// whose value has gone past its limit: the marks, like the values, from
+// the block it is given, never from another.
+TEST_F(KeyActionsTest, PanelLinesShowSteppedValuesAndKeysPastTheirLimit) {
+    EXPECT_EQ(FormatValue(4.1000004f, 1), "4.1");
+    EXPECT_EQ(FormatValue(-0.099999987f, 1), "-0.1");
+    EXPECT_EQ(FormatValue(-0.01f, 1), "0.0");
+    EXPECT_EQ(FormatValue(202.0f, 0), "202");
 
     Hold('Q', params_.driftSpeed);
     Press('K');
     Press('K');  // 4000 down to 0 particles
     for (int i = 0; i < 3; ++i) Press('E');
-    const std::vector<std::string> lines = ReadoutLines(params_, FrameTimings{});
+    const std::vector<std::string> lines = PanelLines(params_, FrameTimings{});
     ASSERT_GE(lines.size(), 7u);
     EXPECT_EQ(lines[0], "drift speed           -15.5  Q stop  A +0.5");
     EXPECT_EQ(lines[2], "depth spread            1.1  E +0.2  D -0.2");
     EXPECT_EQ(lines[6], "particles                 0  I +2000  K stop");
     EXPECT_EQ(lines.back(), "Tab screenshot \xC2\xB7 F3 hide");
+
+    const SimulationParameters program = gParams;
+    gParams = params_;  // the program's block past the limits too
+    EXPECT_EQ(PanelLines(SimulationParameters{}, FrameTimings{})[0], "drift speed            -5.0  Q -0.5  A +0.5");
+    gParams = program;
 }
 
 TEST_F(KeyActionsTest, UnlistedKeyOnlyClearsThePendingFlag) {
@@ -210,9 +216,18 @@ TEST_F(KeyActionsTest, TabAsksForOneScreenshotOfTheNextFrame) {
     EXPECT_EQ(screenshots.size(), 2u);
 }
 
-TEST_F(KeyActionsTest, TableHoldsEachKeyOnce) {
+// The dispatch walks each control once, and every key of the table is one.
+TEST_F(KeyActionsTest, ControlsHoldEachKeyOnce) {
     std::array<int, 256> seen{};
-    for (const KeyAction &row : kKeyActions) EXPECT_EQ(++seen[row.key], 1) << int(row.key);
+    for (const KeyCode key : kControlOrder) {
+        EXPECT_EQ(++seen[key], 1) << int(key);
+        EXPECT_NE(ControlOf(key).action, ControlAction::None) << int(key);
+    }
+    for (const TunedValue &row : kTunedValues)
+        for (const KeyCode key : {row.up, row.down}) {
+            if (key == kNoKey) continue;
+            EXPECT_EQ(seen[key], 1) << row.name;
+        }
 }
 
 }  // namespace

@@ -4,8 +4,11 @@
 
 #include <string>
 
-#include "values/parameter_names.h"
+#include <memory>
+
 #include "values/recording.h"
+#include "values/replay.h"
+#include "values/tuned_values.h"
 
 namespace {
 
@@ -20,7 +23,7 @@ Recording Sample() {
     r.readings = {4294967000u, 4294967016u, 4294967290u, 10u, 27u, 44u};
     r.readingsInFrame = {2, 1, 0, 1, 1, 1};
     const auto index = [](const char *name) {
-        return static_cast<std::uint8_t>(FindParameter(name) - NamedParameters().data());
+        return static_cast<std::uint8_t>(IndexOf(*FindValue(name)));
     };
     r.changes = {{1, index("sprite_size"), 46.0}, {1, RecordedChange::kPanel, 0.0},
                  {3, index("particles"), 6000.0}, {3, index("fade_in"), 1.0},
@@ -100,6 +103,33 @@ TEST(RecordingTest, BadRecordingsGetOneMessageAndNothing) {
     ASSERT_TRUE(cut.ok) << cut.error;
     EXPECT_EQ(cut.recording.FrameCount(), 3u);
     EXPECT_EQ(cut.recording.FinalValues().constantAlpha, 0.7f);
+}
+
+}  // namespace
+
+namespace {
+
+// A replay owns its clock: one made and dropped beside it leaves it alone.
+// Its first frame starts the smoke's clock where the session's did, and
+// every frame reads the session's own readings.
+TEST(ReplayTest, ADroppedReplayLeavesAnothersClockAlone) {
+    const Recording sample = Sample();
+    Recording other = Sample();
+    other.firstReading = 900;
+    other.readings = {900, 901, 902, 903, 904, 905};
+    const auto smoke = std::make_unique<SmokeState>();
+    SimulationParameters params;
+    bool panel = false;
+    Replay replay(sample);
+    replay.Start(params, panel);
+    EXPECT_EQ(replay.BeginExactFrame(0, params, panel, *smoke), 4294967016u);
+    EXPECT_EQ(smoke->lastReading, 4294967000u);  // started from the frame's first reading
+    { Replay dropped(other); }
+    EXPECT_EQ(replay.BeginExactFrame(1, params, panel, *smoke), 4294967290u);
+    EXPECT_EQ(replay.BeginExactFrame(2, params, panel, *smoke), 4294967290u);  // a frame with no reading: the last
+    EXPECT_EQ(replay.BeginExactFrame(3, params, panel, *smoke), 10u);
+    EXPECT_EQ(params.pointSize, 46.0f);
+    EXPECT_FALSE(panel);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
-#include "values/key_table.h"
+#include "values/tuned_values.h"
 #include "app/window_handler.h"
 #include "sim/particles.h"
 
@@ -129,11 +129,11 @@ TEST_F(ShellTest, HeldKeyActsOnceAFrameAndItsRepeatsNeverPileUp) {
 
 // F3 and F11 switch once a press: their auto-repeats are ignored.
 TEST_F(ShellTest, HeldToggleSwitchesOnce) {
-    Handle(MessageKind::KeyDown, kReadoutKey);
+    Handle(MessageKind::KeyDown, kKeyF3);
     ApplyPendingKey(app_);
     for (int i = 0; i < 30; ++i) {
-        Handle(MessageKind::KeyRepeat, kReadoutKey);
-        Handle(MessageKind::KeyRepeat, kFullscreenKey);
+        Handle(MessageKind::KeyRepeat, kKeyF3);
+        Handle(MessageKind::KeyRepeat, kKeyF11);
         if (input.keyPending) ApplyPendingKey(app_);
     }
     EXPECT_TRUE(app_.panelShown);

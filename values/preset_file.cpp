@@ -27,7 +27,7 @@ namespace {
 #include <sstream>
 #include <vector>
 
-#include "values/parameter_names.h"
+#include "values/tuned_values.h"
 #include "io/input_file.h"
 
 namespace {
@@ -36,18 +36,18 @@ constexpr const char *kVersionName = "nimbrel";
 
 std::string KnownNames() {
     std::string names = kVersionName;
-    for (const NamedParameter &named : NamedParameters()) names += std::string(", ") + named.name;
+    for (const TunedValue &row : kTunedValues) names += std::string(", ") + row.name;
     return names;
 }
 
 // Applies one value; on a problem, says what is allowed.
-bool Apply(const NamedParameter &named, const toml::node &node, SimulationParameters &params, std::string &problem) {
-    if (node.is_boolean()) return SetParameter(named, node.as_boolean()->get(), params, problem);
+bool Apply(const TunedValue &row, const toml::node &node, SimulationParameters &params, std::string &problem) {
+    if (node.is_boolean()) return SetValue(row, node.as_boolean()->get(), params, problem);
     // A count is a whole number; any other number may be either.
-    const bool number = named.kind == ParameterKind::Count ? node.is_integer() : node.is_number();
+    const bool number = row.kind == ValueKind::Count ? node.is_integer() : node.is_number();
     const auto value = node.value<double>();
-    if (number && value) return SetParameter(named, *value, params, problem);
-    return SetParameter(named, std::nan(""), params, problem);  // refused, in its own words
+    if (number && value) return SetValue(row, *value, params, problem);
+    return SetValue(row, std::nan(""), params, problem);  // refused, in its own words
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -73,9 +73,9 @@ std::size_t FirstNonFlatLine(std::string_view text) {
         if (!blank) {
             const std::size_t name = i;
             while (i < end && IsBareKeyChar(text[i])) ++i;
-            const bool named = i > name;
+            const bool row = i > name;
             while (i < end && IsBlank(text[i])) ++i;
-            if (!named || i == end || text[i] != '=') return number;
+            if (!row || i == end || text[i] != '=') return number;
             for (++i; i < end && IsBlank(text[i]);) ++i;
             const std::string_view value = text.substr(i, end - i);
             if (value.empty() || value[0] == '[' || value[0] == '{' || value.substr(0, 3) == "\"\"\"" ||
@@ -127,10 +127,10 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
                 return fail(line, std::string(kVersionName) + ": must be a version in quotes, such as \"1.0.0\"");
             continue;
         }
-        const NamedParameter *named = FindParameter(name);
-        if (!named) return fail(line, "unknown name \"" + name + "\" (known: " + KnownNames() + ")");
+        const TunedValue *row = FindValue(name);
+        if (!row) return fail(line, "unknown name \"" + name + "\" (known: " + KnownNames() + ")");
         std::string problem;
-        if (!Apply(*named, node, params, problem)) return fail(line, name + ": " + problem);
+        if (!Apply(*row, node, params, problem)) return fail(line, name + ": " + problem);
     }
     load.ok = true;
     load.params = params;
@@ -152,6 +152,6 @@ std::string FormatPreset(const SimulationParameters &params, const std::string &
         << "# Names left out keep their start values.\n"
         << kVersionName << " = " << toml::value<std::string>(version) << "\n";
     // The values' texts are TOML as they stand: true, 4000, 0.2.
-    for (const NamedParameter &named : NamedParameters()) out << named.name << " = " << ParameterText(named, params) << "\n";
+    for (const TunedValue &row : kTunedValues) out << row.name << " = " << ValueText(row, params) << "\n";
     return out.str();
 }

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "values/parameter_names.h"
+#include "values/tuned_values.h"
 #include "io/user_folders.h"
 #include "io/user_message.h"
 #include "io/replacement_file.h"
@@ -56,12 +56,8 @@ void Recorder::FrameStarts(const SimulationParameters &params, bool panelShown) 
         return Stop("its text would pass the 32 MiB a recording may hold");
     }
     session_.readingsInFrame.push_back(0);
-    const std::vector<NamedParameter> &names = NamedParameters();
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        const NamedParameter &named = names[i];
-        if (SameParameter(named, params, seen_)) continue;
-        Change(static_cast<std::uint8_t>(i), ParameterValue(named, params));
-    }
+    for (const TunedValue &row : kTunedValues)
+        if (!SameValue(row, params, seen_)) Change(static_cast<std::uint8_t>(IndexOf(row)), ValueOf(row, params));
     if (panelShown != panelSeen_) Change(RecordedChange::kPanel, panelShown ? 1.0 : 0.0);
     seen_ = params;
     panelSeen_ = panelShown;

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstring>
 
-#include "values/parameter_names.h"
+#include "values/tuned_values.h"
 #include "io/input_file.h"
 #include "sim/particles.h"
 
@@ -17,8 +17,8 @@ std::string ChangeText(const RecordedChange &change) {
     SimulationParameters holder;
     bool panel = false;
     ApplyChange(change, holder, panel);
-    const NamedParameter &named = NamedParameters()[change.what];
-    return std::string(named.name) + "=" + ParameterText(named, holder);
+    const TunedValue &row = kTunedValues[change.what];
+    return std::string(row.name) + "=" + ValueText(row, holder);
 }
 
 // One frame's clock steps: "16", "0+16", or "-" for none.
@@ -183,13 +183,13 @@ private:
             if (change) *change = {change->frame, RecordedChange::kPanel, panel ? 1.0 : 0.0};
             return true;
         }
-        const NamedParameter *named = FindParameter(name);
-        if (!named) return Fail(problem, "unknown name \"" + std::string(name) + "\"");
+        const TunedValue *row = FindValue(name);
+        if (!row) return Fail(problem, "unknown name \"" + std::string(name) + "\"");
         std::string why;
-        if (!ParseParameterText(*named, text, params, why)) return Fail(problem, std::string(name) + ": " + why);
+        if (!ParseValueText(*row, text, params, why)) return Fail(problem, std::string(name) + ": " + why);
         if (change) {
-            change->what = static_cast<std::uint8_t>(named - NamedParameters().data());
-            change->value = ParameterValue(*named, params);
+            change->what = static_cast<std::uint8_t>(IndexOf(*row));
+            change->value = ValueOf(*row, params);
         }
         return true;
     }
@@ -207,13 +207,12 @@ void ApplyChange(const RecordedChange &change, SimulationParameters &params, boo
         panelShown = change.value != 0.0;
         return;
     }
-    const std::vector<NamedParameter> &names = NamedParameters();
-    if (change.what >= names.size()) return;
-    const NamedParameter &named = names[change.what];
-    switch (named.kind) {
-    case ParameterKind::Flag: params.*named.flag = change.value != 0.0; break;
-    case ParameterKind::Count: SetParticleCount(params, static_cast<std::int32_t>(change.value)); break;
-    case ParameterKind::Number: params.*named.number = static_cast<float>(change.value); break;
+    if (change.what >= kTunedValues.size()) return;
+    const TunedValue &row = kTunedValues[change.what];
+    switch (row.kind) {
+    case ValueKind::Flag: params.*row.flag = change.value != 0.0; break;
+    case ValueKind::Count: SetParticleCount(params, static_cast<std::int32_t>(change.value)); break;
+    case ValueKind::Number: params.*row.number = static_cast<float>(change.value); break;
     }
 }
 
@@ -247,8 +246,8 @@ std::string FormatRecording(const Recording &recording) {
     text += "written-by " + recording.writtenBy + "\n";
     text += "drawable " + std::to_string(recording.width) + "x" + std::to_string(recording.height) + "\n";
     text += "start";
-    for (const NamedParameter &named : NamedParameters())
-        text += std::string(" ") + named.name + "=" + ParameterText(named, recording.start);
+    for (const TunedValue &row : kTunedValues)
+        text += std::string(" ") + row.name + "=" + ValueText(row, recording.start);
     text += recording.panelAtStart ? " panel=on\n" : " panel=off\n";
     text += "clock " + std::to_string(recording.firstReading) + "\n";
 

@@ -35,7 +35,7 @@ constexpr int kRecordingFormat = 1;
 // second, or far longer at the display's rate.
 constexpr std::size_t kMaxRecordingBytes = 32u << 20;
 
-// A change before a frame: a value by its index in NamedParameters(), the
+// A change before a frame: a value by its index in kTunedValues, the
 // panel shown or hidden, or a screenshot of the frame.
 struct RecordedChange {
     static constexpr std::uint8_t kPanel = 0xFE;       // value 1: shown, 0: hidden
