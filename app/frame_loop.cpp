@@ -1,3 +1,4 @@
+// The frame loop: messages, a pending key, then a frame, every pass.
 #include "app/frame_loop.h"
 
 #include "app/key_actions.h"

@@ -1,3 +1,4 @@
+// The key dispatch: the first waiting control acts, in the controls' order.
 #include "app/key_actions.h"
 
 #include "platform/sdl_platform.h"

@@ -1,3 +1,4 @@
+// The program's frame: recorder, smoke, panel and screenshot, in that order.
 #include "app/program_frame.h"
 
 #include "app/key_actions.h"

@@ -1,3 +1,4 @@
+// Scene set-up: the sprite texture, the point-size clamp, the pool's fill.
 #include "app/scene.h"
 
 #include "io/data_files.h"

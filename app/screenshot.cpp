@@ -1,3 +1,4 @@
+// Tab's screenshot: the frame read back and written as a PPM file.
 #include "app/screenshot.h"
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The window event handler: size, close, key flags and the mouse drag.
 #include "app/window_handler.h"
 
 #include "io/keys.h"

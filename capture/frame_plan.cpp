@@ -1,3 +1,4 @@
+// The capture's plan: each frame's clock, values, presses and fate.
 #include "capture/frame_plan.h"
 
 #include <algorithm>

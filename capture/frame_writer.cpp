@@ -1,3 +1,4 @@
+// Captured frames written as PNG files and to the video, on a pool of threads.
 #include "capture/frame_writer.h"
 
 #include <algorithm>

@@ -1,15 +1,15 @@
+// The capture's command line and key script, checked in the project's words.
 #include "capture/options.h"
 
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <charconv>
 #include <iterator>
 #include <sstream>
 
 #include "io/command_line.h"
 #include "values/tuned_values.h"
-#include "io/input_file.h"
+#include "io/text.h"
 
 namespace {
 
@@ -19,11 +19,12 @@ enum class Number { Ok, NotANumber, OutOfRange };
 
 // A whole decimal number from lo to hi; leading zeros are allowed.
 Number ParseNumber(const std::string &text, long lo, long hi, long &value) {
-    const char *end = text.data() + text.size();
-    const auto [stop, problem] = std::from_chars(text.data(), end, value);
-    if (stop != end || problem == std::errc::invalid_argument) return Number::NotANumber;
-    if (problem == std::errc::result_out_of_range || value < lo || value > hi) return Number::OutOfRange;
-    return Number::Ok;
+    switch (ReadWhole(text, value)) {
+    case NumberRead::NotANumber: return Number::NotANumber;
+    case NumberRead::TooLarge: return Number::OutOfRange;
+    case NumberRead::Ok: break;
+    }
+    return value < lo || value > hi ? Number::OutOfRange : Number::Ok;
 }
 
 std::string Range(long lo, long hi) { return std::to_string(lo) + " to " + std::to_string(hi); }
@@ -73,9 +74,8 @@ bool ParseItem(const std::string &item, int frames, std::vector<ScriptedPress> &
 }
 
 bool ReadScriptFile(const std::string &path, std::string &script, std::string &error) {
-    const InputFileRead read = ReadInputFile(path, kMaxScriptBytes, script);
-    if (read == InputFileRead::Ok) return true;
-    error = "--keys: " + path + ": " + (read == InputFileRead::TooLarge ? "larger than 1 MiB" : InputFileProblem(read));
+    if (ReadTextFile(path, kMaxScriptBytes, script, error)) return true;
+    error = "--keys: " + error;
     return false;
 }
 
@@ -83,14 +83,11 @@ bool ReadScriptFile(const std::string &path, std::string &script, std::string &e
 CLI::Validator FrameSize(int &width, int &height) {
     return CLI::Validator(
         [&width, &height](std::string &text) -> std::string {
-            const std::size_t x = text.find('x');
             long w = 0, h = 0;
-            if (x == std::string::npos) return "\"" + text + "\" is not WIDTHxHEIGHT, such as 1920x1080";
-            const Number wide = ParseNumber(text.substr(0, x), kMinFrameSide, kMaxFrameSide, w);
-            const Number high = ParseNumber(text.substr(x + 1), kMinFrameSide, kMaxFrameSide, h);
-            if (wide == Number::NotANumber || high == Number::NotANumber)
-                return "\"" + text + "\" is not WIDTHxHEIGHT, such as 1920x1080";
-            if (wide == Number::OutOfRange || high == Number::OutOfRange)
+            const NumberRead read = ReadSize(text, w, h);
+            if (read == NumberRead::NotANumber) return "\"" + text + "\" is not WIDTHxHEIGHT, such as 1920x1080";
+            if (read == NumberRead::TooLarge || w < kMinFrameSide || w > kMaxFrameSide || h < kMinFrameSide ||
+                h > kMaxFrameSide)
                 return text + " is out of range (each side " + Range(kMinFrameSide, kMaxFrameSide) + ")";
             width = static_cast<int>(w);
             height = static_cast<int>(h);
@@ -104,9 +101,7 @@ CLI::Validator Seconds() {
     return CLI::Validator(
         [](std::string &text) -> std::string {
             double value = 0.0;
-            const char *end = text.data() + text.size();
-            const auto [stop, problem] = std::from_chars(text.data(), end, value);
-            if (text.empty() || stop != end || problem != std::errc() || !(value >= 0.0) || value > 1e9)
+            if (!ReadDecimal(text, value) || !(value >= 0.0) || value > 1e9)
                 return "\"" + text + "\" is not a time in seconds, 0 or more";
             return "";
         },
@@ -188,8 +183,7 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
         return fail("nothing to write: give --out DIR, --video FILE or both");
     // H.264 in MP4 halves the colour's resolution both ways.
     const std::string &video = options.videoPath;
-    const bool h264 = video.size() > 4 && (video.compare(video.size() - 4, 4, ".mp4") == 0 ||
-                                           video.compare(video.size() - 4, 4, ".MP4") == 0);
+    const bool h264 = video.size() > 4 && (EndsWith(video, ".mp4") || EndsWith(video, ".MP4"));
     if (sizeOption->count() > 0 && h264 && (options.width % 2 != 0 || options.height % 2 != 0))
         return fail("--size: " + size + " has an odd side, which H.264 in .mp4 cannot take: try " +
                     std::to_string(options.width + options.width % 2) + "x" +
@@ -224,7 +218,7 @@ installed copy.
                  A press listed for frame f acts before frame f is drawn.
                  Keys as in the controls: the letters, F1 to F8, Tab
                  (Tab saves screenshot0.ppm in the working directory;
-                 F3 shows the readout, whose timings are this machine's).
+                 F3 shows the panel, whose timings are this machine's).
   --out DIR      write PNG files DIR/frame000001.png ..., named by frame
                  number; the folder is made when missing
   --size WxH     the frames' size in pixels, each side 16 up to what the

@@ -1,3 +1,4 @@
+// The capture's progress on the standard error.
 #include "capture/progress.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// Stopping a capture by signal: a flag the capture reads between steps.
 #include "capture/stop_signals.h"
 
 #include <atomic>

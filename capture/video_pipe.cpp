@@ -1,3 +1,4 @@
+// The video: frames piped to the ffmpeg program, the one program started here.
 #include "capture/video_pipe.h"
 
 #include <fcntl.h>
@@ -10,13 +11,11 @@
 #include <cstring>
 #include <vector>
 
+#include "io/text.h"
+
 extern char **environ;
 
 namespace {
-
-bool EndsWith(const std::string &text, const std::string &suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 std::string DescribeStatus(int status) {
     if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));

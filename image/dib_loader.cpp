@@ -1,3 +1,4 @@
+// The BMP loader: headers checked against the file, pixels to packed RGB rows.
 #include "image/dib_loader.h"
 
 #include <cstdio>

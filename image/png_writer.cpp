@@ -1,3 +1,4 @@
+// PNG files through libpng, replaced all or nothing.
 #include "image/png_writer.h"
 
 #include <png.h>

@@ -1,3 +1,4 @@
+// Binary PPM files, replaced all or nothing, with their progress line.
 #include "image/ppm_writer.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Command lines taken apart by CLI11, every problem in one line.
 #include "io/command_line.h"
 
 #include <CLI/CLI.hpp>

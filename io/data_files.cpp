@@ -1,19 +1,17 @@
+// Where the program's data is found: the working directory, then the installed copy.
 #include "io/data_files.h"
 
-#include <sys/stat.h>
+namespace fs = std::filesystem;
 
-namespace {
-
-bool Exists(const std::string &path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0;
+fs::path DataFolder(const std::string &programFolder) {
+    if (programFolder.empty()) return {};
+    return fs::path(programFolder) / ".." / "share" / "nimbrel";
 }
 
-}  // namespace
-
 std::string FindDataFile(const std::string &name, const std::string &programFolder) {
+    std::error_code code;
     const std::string local = "./" + name;
-    if (Exists(local) || programFolder.empty()) return local;
-    const std::string installed = programFolder + "../share/nimbrel/" + name;
-    return Exists(installed) ? installed : local;
+    if (fs::exists(local, code) || programFolder.empty()) return local;
+    const fs::path installed = DataFolder(programFolder) / name;
+    return fs::exists(installed, code) ? installed.string() : local;
 }

@@ -4,7 +4,12 @@
 // that an installed tree can be moved. No absolute path is compiled in.
 #pragma once
 
+#include <filesystem>
 #include <string>
+
+// The installed data beside a program in `programFolder`
+// (<bin>/../share/nimbrel); empty for an unknown folder ("").
+std::filesystem::path DataFolder(const std::string &programFolder);
 
 // The path to read `name` from: "./NAME" when the working directory has
 // it, else the installed copy when there is one, else "./NAME" (whose

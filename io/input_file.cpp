@@ -1,3 +1,4 @@
+// Files from outside read whole, safely, whatever they are.
 #include "io/input_file.h"
 
 #include <fcntl.h>

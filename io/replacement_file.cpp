@@ -1,3 +1,4 @@
+// Files replaced all or nothing, synced, never through a link at the name.
 #include "io/replacement_file.h"
 
 #include <fcntl.h>

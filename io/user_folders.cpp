@@ -1,11 +1,12 @@
+// The user's folders, as freedesktop names them.
 #include "io/user_folders.h"
 
 #include <cstdlib>
 
-std::string UserFolder(const char *variable, const char *homeFallback, const char *sub) {
+std::filesystem::path UserFolder(const char *variable, const char *homeFallback, const char *sub) {
     const char *set = std::getenv(variable);
-    if (set && *set == '/') return std::string(set) + "/nimbrel/" + sub;
+    if (set && *set == '/') return std::filesystem::path(set) / "nimbrel" / sub;
     const char *home = std::getenv("HOME");
-    if (home && *home) return std::string(home) + "/" + homeFallback + "/nimbrel/" + sub;
-    return "";
+    if (home && *home) return std::filesystem::path(home) / homeFallback / "nimbrel" / sub;
+    return {};
 }

@@ -2,8 +2,8 @@
 // XDG_CONFIG_HOME, recordings under XDG_DATA_HOME.
 #pragma once
 
-#include <string>
+#include <filesystem>
 
 // $VARIABLE/nimbrel/SUB when the variable holds an absolute path, else
-// $HOME/HOME_FALLBACK/nimbrel/SUB; "" when neither names a folder.
-std::string UserFolder(const char *variable, const char *homeFallback, const char *sub);
+// $HOME/HOME_FALLBACK/nimbrel/SUB; empty when neither names a folder.
+std::filesystem::path UserFolder(const char *variable, const char *homeFallback, const char *sub);

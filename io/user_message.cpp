@@ -1,3 +1,4 @@
+// How a message reaches the user: a box, the standard output or error.
 #include "io/user_message.h"
 
 #include <cstdio>

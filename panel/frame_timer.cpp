@@ -1,3 +1,4 @@
+// The panel's frame timings, averaged over half a second.
 #include "panel/frame_timer.h"
 
 namespace {

@@ -1,3 +1,4 @@
+// The latest outcome the panel shows, told on the standard output too.
 #include "panel/outcome.h"
 
 #include "io/user_message.h"

@@ -1,3 +1,4 @@
+// The panel drawn with Dear ImGui, live or from its cached texture.
 #include "panel/panel.h"
 
 #include <imgui.h>
@@ -75,7 +76,7 @@ PanelRequests BuildPanel(Panel &panel, SimulationParameters &params, bool intera
     const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
                                    ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
                                    ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoMove;
-    ImGui::Begin("Nimbrel readout", nullptr, flags);
+    ImGui::Begin("Nimbrel panel", nullptr, flags);
     for (const TunedValue &row : kTunedValues) {
         if (!row.slider) continue;
         Slider(row, params, controls);

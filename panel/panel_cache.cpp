@@ -1,3 +1,4 @@
+// The panel kept as a texture and drawn as one quad.
 #include "panel/panel_cache.h"
 
 bool PanelCache::Copy(int x, int top, int w, int h, int drawableWidth, int drawableHeight) {

@@ -1,3 +1,4 @@
+// The panel's input: the mouse, and the keys while a text field has them.
 #include "panel/panel_input.h"
 
 #include <imgui.h>
@@ -7,21 +8,22 @@
 #include <cfloat>
 #include <chrono>
 
+#include "io/keys.h"
 #include "platform/sdl_platform.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The keys a text field uses, by virtual-key code.
+// The keys a text field uses.
 struct FieldKey {
-    std::uint32_t code;
+    KeyCode code;
     ImGuiKey key;
 };
 constexpr FieldKey kFieldKeys[] = {
-    {0x08, ImGuiKey_Backspace}, {0x09, ImGuiKey_Tab},   {0x0D, ImGuiKey_Enter},     {0x1B, ImGuiKey_Escape},
-    {0x23, ImGuiKey_End},       {0x24, ImGuiKey_Home},  {0x25, ImGuiKey_LeftArrow}, {0x27, ImGuiKey_RightArrow},
-    {0x2E, ImGuiKey_Delete},
+    {kKeyBackspace, ImGuiKey_Backspace}, {kKeyTab, ImGuiKey_Tab},   {kKeyReturn, ImGuiKey_Enter},
+    {kKeyEscape, ImGuiKey_Escape},       {kKeyEnd, ImGuiKey_End},   {kKeyHome, ImGuiKey_Home},
+    {kKeyLeft, ImGuiKey_LeftArrow},      {kKeyRight, ImGuiKey_RightArrow}, {kKeyDelete, ImGuiKey_Delete},
 };
 
 bool IsFieldKey(std::uint32_t code) {

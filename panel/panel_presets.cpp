@@ -1,3 +1,4 @@
+// The presets in the panel: the list, Load, Delete and Save as.
 #include "panel/panel_presets.h"
 
 #include <imgui.h>

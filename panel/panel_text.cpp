@@ -1,3 +1,4 @@
+// What the panel says: each value with its keys, the fades, the timings.
 #include "panel/panel_text.h"
 
 #include <algorithm>

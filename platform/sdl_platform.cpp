@@ -1,3 +1,4 @@
+// The SDL layer: the window, its GL context, events, boxes and the clock.
 #include "platform/sdl_platform.h"
 
 #include <SDL.h>
@@ -5,6 +6,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+
+#include "io/keys.h"
 
 namespace {
 
@@ -287,29 +290,29 @@ std::string ProgramFolder() {
 }
 
 int VirtualKeyFromSdl(std::int32_t keycode) {
-    if (keycode >= SDLK_a && keycode <= SDLK_z) return 0x41 + (keycode - SDLK_a);
-    if (keycode >= SDLK_0 && keycode <= SDLK_9) return 0x30 + (keycode - SDLK_0);
-    if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return 0x70 + (keycode - SDLK_F1);
+    if (keycode >= SDLK_a && keycode <= SDLK_z) return 'A' + (keycode - SDLK_a);
+    if (keycode >= SDLK_0 && keycode <= SDLK_9) return '0' + (keycode - SDLK_0);
+    if (keycode >= SDLK_F1 && keycode <= SDLK_F12) return kKeyF1 + (keycode - SDLK_F1);
     switch (keycode) {
-    case SDLK_BACKSPACE: return 0x08;
-    case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: return 0x0D;
-    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
-    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
-    case SDLK_PAUSE: return 0x13;
-    case SDLK_CAPSLOCK: return 0x14;
-    case SDLK_ESCAPE: return 0x1B;
-    case SDLK_SPACE: return 0x20;
-    case SDLK_PAGEUP: return 0x21;
-    case SDLK_PAGEDOWN: return 0x22;
-    case SDLK_END: return 0x23;
-    case SDLK_HOME: return 0x24;
-    case SDLK_LEFT: return 0x25;
-    case SDLK_UP: return 0x26;
-    case SDLK_RIGHT: return 0x27;
-    case SDLK_DOWN: return 0x28;
-    case SDLK_INSERT: return 0x2D;
-    case SDLK_DELETE: return 0x2E;
+    case SDLK_BACKSPACE: return kKeyBackspace;
+    case SDLK_TAB: return kKeyTab;
+    case SDLK_RETURN: return kKeyReturn;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return kKeyShift;
+    case SDLK_LCTRL: case SDLK_RCTRL: return kKeyControl;
+    case SDLK_PAUSE: return kKeyPause;
+    case SDLK_CAPSLOCK: return kKeyCapsLock;
+    case SDLK_ESCAPE: return kKeyEscape;
+    case SDLK_SPACE: return kKeySpace;
+    case SDLK_PAGEUP: return kKeyPageUp;
+    case SDLK_PAGEDOWN: return kKeyPageDown;
+    case SDLK_END: return kKeyEnd;
+    case SDLK_HOME: return kKeyHome;
+    case SDLK_LEFT: return kKeyLeft;
+    case SDLK_UP: return kKeyUp;
+    case SDLK_RIGHT: return kKeyRight;
+    case SDLK_DOWN: return kKeyDown;
+    case SDLK_INSERT: return kKeyInsert;
+    case SDLK_DELETE: return kKeyDelete;
     default: return -1;
     }
 }

@@ -1,3 +1,4 @@
+// The window's message queue: fixed, merging what only the latest of counts.
 #include "platform/window_messages.h"
 
 bool MessageQueue::Post(const WindowMessage &message) {

@@ -1,3 +1,4 @@
+// One frame of smoke: camera, simulation step, sprites in batches.
 #include "render/frame.h"
 
 #include <chrono>
@@ -76,7 +77,3 @@ void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeStat
     DrawParticles(params, pool, params.batchCount);
 }
 
-void RenderFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now) {
-    DrawFrame(params, pool, smoke, now);
-    CurrentGraphicsPlatform().swapBuffers();
-}

@@ -1,7 +1,7 @@
 // One frame of smoke: clear, camera, one simulation step, the particles as
-// additively blended point sprites in batches of 1000, buffer swap. The
-// parameter block, the pool and the smoke's working state are handed in;
-// time enters as the clock reading of the frame.
+// additively blended point sprites in batches of 1000. The parameter block,
+// the pool and the smoke's working state are handed in; time enters as the
+// clock reading of the frame.
 #pragma once
 
 #include <cstdint>
@@ -10,12 +10,9 @@
 
 constexpr int kBatchSize = 1000;
 
-// DrawFrame, then the buffer swap.
-void RenderFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now);
-
-// RenderFrame's drawing half, everything before the swap: clear, camera,
-// the simulation step to the clock reading `now`, particles. Whoever calls
-// it swaps the buffers after adding to the frame or reading it back. With
+// Everything before the swap: clear, camera, the simulation step to the
+// clock reading `now`, particles. Whoever calls it swaps the buffers after
+// adding to the frame or reading it back. With
 // `simulationMs` the simulation step is timed into it, in wall-clock
 // milliseconds.
 void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now,

@@ -1,3 +1,4 @@
+// The GL context's set-up and lasting state, in one private record.
 #include "render/graphics.h"
 
 #include <cstring>

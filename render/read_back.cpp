@@ -1,3 +1,4 @@
+// The frame read back from the GL, rows top-down.
 #include "render/read_back.h"
 
 #include <cstddef>

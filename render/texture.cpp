@@ -1,3 +1,4 @@
+// The particle texture uploaded from the sprite image.
 #include "render/texture.h"
 
 #include "image/dib_loader.h"

@@ -1,3 +1,4 @@
+// The parameter block and its comparison.
 #include "sim/parameters.h"
 
 #include <tuple>

@@ -209,10 +209,14 @@ TEST_F(GlTest, BatchesStayInsideThePool) {
 TEST_F(GlTest, FramesAllocateNothing) {
     FillParticlePool(gParticles, gSmoke, gParams);
     SetParticleCount(gParams, 100000);
-    RenderFrame(gParams, gParticles, gSmoke, 0);  // the first frame may set things up
+    const auto frame = [](std::uint32_t now) {
+        DrawFrame(gParams, gParticles, gSmoke, now);
+        CurrentGraphicsPlatform().swapBuffers();
+    };
+    frame(0);  // the first frame may set things up
     allocations = 0;
     countAllocations = true;
-    for (std::uint32_t frame = 1; frame <= 10; ++frame) RenderFrame(gParams, gParticles, gSmoke, 16 * frame);
+    for (std::uint32_t k = 1; k <= 10; ++k) frame(16 * k);
     countAllocations = false;
     EXPECT_EQ(allocations, 0);
 }
@@ -319,7 +323,7 @@ TEST_F(GlTextureTest, MissingSpriteIsReportedOnceAndLeavesTheNameUnset) {
 // frame after it equals, pixel for pixel, the frame drawn without the
 // panel ever having been shown (no test before this one shows it). The
 // sprites are textured, as in the program.
-TEST_F(GlTextureTest, FrameAfterTheReadoutIsUntouchedByIt) {
+TEST_F(GlTextureTest, FrameAfterThePanelIsUntouchedByIt) {
     std::vector<std::uint8_t> rgb(16 * 16 * 3);
     for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>(40 + i % 200);
     DibLayout layout;

@@ -116,7 +116,7 @@ TEST_F(KeyActionsTest, FirstFlaggedKeyInTableOrderWinsAndTheOtherWaits) {
 
 // F3 is walked after every row: with M (the last row) flagged too, M acts
 // first and F3 waits for the next dispatch.
-TEST_F(KeyActionsTest, ReadoutKeyComesAfterTheWholeTable) {
+TEST_F(KeyActionsTest, PanelKeyComesAfterTheWholeTable) {
     Down(kKeyF3);
     Down('M');
     ApplyPendingKey(app_);

@@ -17,7 +17,7 @@ needed=(
   # The capture tool: PNG files, and videos through the ffmpeg program
   # (whose ffprobe the tests read videos back with).
   libpng-dev ffmpeg
-  # The readout panel.
+  # The panel.
   libimgui-dev
   # Command lines, and the preset files.
   libcli11-dev libtomlplusplus-dev

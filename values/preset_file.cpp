@@ -1,3 +1,4 @@
+// The preset file: flat TOML read through toml++ and written back.
 #include "values/preset_file.h"
 
 #include <stdexcept>
@@ -27,8 +28,8 @@ namespace {
 #include <sstream>
 #include <vector>
 
+#include "io/text.h"
 #include "values/tuned_values.h"
-#include "io/input_file.h"
 
 namespace {
 
@@ -94,19 +95,14 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
     const auto fail = [&](std::size_t line, const std::string &what) {
         load.ok = false;
         load.params = SimulationParameters{};
-        load.error = fileName + ": " + (line > 0 ? "line " + std::to_string(line) + ": " : "") + what;
+        load.error = LineProblem(fileName, line, what);
         return load;
     };
-    if (text.size() > kMaxPresetBytes) return fail(0, "larger than 64 KiB");
+    if (text.size() > kMaxPresetBytes) return fail(0, "larger than " + SizeWords(kMaxPresetBytes));
     // toml++ 3.3 and 3.4 reach undefined behaviour classifying some
     // characters beyond ASCII (U+028A, for one), and a preset needs none:
     // its names, numbers and version are ASCII.
-    std::size_t line = 1;
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) > 0x7E || (c < 0x20 && c != '\n' && c != '\r' && c != '\t'))
-            return fail(line, "only printable ASCII text is allowed, in comments too");
-        line += c == '\n';
-    }
+    if (const std::size_t line = FirstNonTextLine(text)) return fail(line, kOnlyText);
     if (const std::size_t nonFlat = FirstNonFlatLine(text))
         return fail(nonFlat, "a preset holds only name = value lines, one a line: no tables, arrays or dotted names");
     toml::table table;
@@ -140,9 +136,7 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
 PresetLoad ReadPresetFile(const std::string &path) {
     std::string text;
     PresetLoad load;
-    const InputFileRead read = ReadInputFile(path, kMaxPresetBytes, text);
-    if (read == InputFileRead::Ok) return ParsePreset(text, path);
-    load.error = path + ": " + (read == InputFileRead::TooLarge ? "larger than 64 KiB" : InputFileProblem(read));
+    if (ReadTextFile(path, kMaxPresetBytes, text, load.error)) return ParsePreset(text, path);
     return load;
 }
 

@@ -1,3 +1,4 @@
+// Where presets live, and loading, saving and deleting them by name.
 #include "values/presets.h"
 
 #include <algorithm>
@@ -5,6 +6,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "io/data_files.h"
+#include "io/text.h"
 #include "io/user_folders.h"
 #include "io/replacement_file.h"
 
@@ -14,7 +17,7 @@ namespace {
 
 constexpr const char *kExtension = ".toml";
 
-std::string UserPresetPath(const std::string &name) { return UserPresetFolder() + "/" + name + kExtension; }
+std::string UserPresetPath(const std::string &name) { return (fs::path(UserPresetFolder()) / (name + kExtension)).string(); }
 
 bool IsFile(const std::string &path) {
     std::error_code code;
@@ -54,10 +57,10 @@ bool ValidPresetName(const std::string &name) {
     return std::all_of(name.begin(), name.end(), [](unsigned char c) { return ValidPresetNameCharacter(c); });
 }
 
-std::string UserPresetFolder() { return UserFolder("XDG_CONFIG_HOME", ".config", "presets"); }
+std::string UserPresetFolder() { return UserFolder("XDG_CONFIG_HOME", ".config", "presets").string(); }
 
 std::string BuiltInPresetFolder(const std::string &programFolder) {
-    return programFolder.empty() ? "" : programFolder + "../share/nimbrel/presets";
+    return programFolder.empty() ? "" : (DataFolder(programFolder) / "presets").string();
 }
 
 std::vector<PresetEntry> ListPresets(const std::string &programFolder, PassedOver *passedOver) {
@@ -75,7 +78,7 @@ bool UserPresetExists(const std::string &name) {
 
 PresetLoad LoadPreset(const std::string &nameOrFile, const std::string &programFolder) {
     const bool isFile = nameOrFile.find('/') != std::string::npos ||
-                        (nameOrFile.size() > 5 && nameOrFile.compare(nameOrFile.size() - 5, 5, kExtension) == 0);
+                        (nameOrFile.size() > 5 && EndsWith(nameOrFile, kExtension));
     if (isFile) return ReadPresetFile(nameOrFile);
     PresetLoad load;
     if (!ValidPresetName(nameOrFile)) {
@@ -85,7 +88,7 @@ PresetLoad LoadPreset(const std::string &nameOrFile, const std::string &programF
     // Whatever is there by that name is read, so that a FIFO or a folder
     // is named for what it is.
     if (UserPresetExists(nameOrFile)) return ReadPresetFile(UserPresetPath(nameOrFile));
-    const std::string builtIn = BuiltInPresetFolder(programFolder) + "/" + nameOrFile + kExtension;
+    const std::string builtIn = (fs::path(BuiltInPresetFolder(programFolder)) / (nameOrFile + kExtension)).string();
     std::error_code code;
     if (!programFolder.empty() && fs::exists(builtIn, code)) return ReadPresetFile(builtIn);
     std::string known;

@@ -1,3 +1,4 @@
+// The recorder, and where recordings are kept.
 #include "values/recorder.h"
 
 #include <ctime>
@@ -67,12 +68,12 @@ void Recorder::Screenshot() {
     if (running_ && !full_ && session_.FrameCount() > 0) Change(RecordedChange::kScreenshot, 0.0);
 }
 
-std::string RecordingsFolder() { return UserFolder("XDG_DATA_HOME", ".local/share", "recordings"); }
+std::string RecordingsFolder() { return UserFolder("XDG_DATA_HOME", ".local/share", "recordings").string(); }
 
 std::string RecordingPath(const std::string &nameOrFile) {
     if (nameOrFile.find('/') != std::string::npos) return nameOrFile;
     const std::string folder = RecordingsFolder();
-    return folder.empty() ? nameOrFile : folder + "/" + nameOrFile;
+    return folder.empty() ? nameOrFile : (fs::path(folder) / nameOrFile).string();
 }
 
 bool SaveRecording(const Recording &session, const std::string &path, std::string &message) {
@@ -104,7 +105,7 @@ bool SaveInFolder(const Recording &session, const std::string &name, std::string
         message = "cannot record the session: cannot make " + folder + ": " + code.message();
         return false;
     }
-    return SaveRecording(session, folder + "/" + name, message);
+    return SaveRecording(session, (fs::path(folder) / name).string(), message);
 }
 
 }  // namespace

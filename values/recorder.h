@@ -35,7 +35,6 @@ public:
 
     // The session so far.
     const Recording &Session() const { return session_; }
-    bool Running() const { return running_; }
 
 private:
     void Change(std::uint8_t what, double value);

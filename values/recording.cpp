@@ -1,10 +1,10 @@
+// The recording's text format, written and read back all or nothing.
 #include "values/recording.h"
 
-#include <charconv>
 #include <cstring>
 
 #include "values/tuned_values.h"
-#include "io/input_file.h"
+#include "io/text.h"
 #include "sim/particles.h"
 
 namespace {
@@ -34,11 +34,7 @@ std::string Steps(const Recording &recording, std::size_t &reading, std::size_t 
     return steps;
 }
 
-bool Whole(std::string_view text, std::uint32_t &value) {
-    const char *end = text.data() + text.size();
-    const auto [stop, failure] = std::from_chars(text.data(), end, value);
-    return !text.empty() && stop == end && failure == std::errc();
-}
+bool Whole(std::string_view text, std::uint32_t &value) { return ReadWhole(text, value) == NumberRead::Ok; }
 
 std::vector<std::string_view> Words(std::string_view line) {
     std::vector<std::string_view> words;
@@ -94,11 +90,8 @@ public:
             return true;
         }
         if (key == "drawable" && words.size() == 2) {
-            const std::string_view size = words[1];
-            const std::size_t x = size.find('x');
-            std::uint32_t w = 0, h = 0;
-            if (x == std::string_view::npos || !Whole(size.substr(0, x), w) || !Whole(size.substr(x + 1), h) ||
-                w < 1 || h < 1 || w > 65535 || h > 65535)
+            long w = 0, h = 0;
+            if (ReadSize(words[1], w, h) != NumberRead::Ok || w < 1 || h < 1 || w > 65535 || h > 65535)
                 return Fail(problem, "drawable: must be WIDTHxHEIGHT, such as 800x800");
             r_.width = static_cast<int>(w);
             r_.height = static_cast<int>(h);
@@ -278,10 +271,11 @@ RecordingLoad ParseRecording(std::string_view text, const std::string &fileName)
     RecordingLoad load;
     const auto fail = [&](std::size_t line, const std::string &what) {
         load = RecordingLoad{};
-        load.error = fileName + ": " + (line > 0 ? "line " + std::to_string(line) + ": " : "") + what;
+        load.error = LineProblem(fileName, line, what);
         return load;
     };
-    if (text.size() > kMaxRecordingBytes) return fail(0, "larger than 32 MiB");
+    if (text.size() > kMaxRecordingBytes) return fail(0, "larger than " + SizeWords(kMaxRecordingBytes));
+    if (const std::size_t line = FirstNonTextLine(text)) return fail(line, kOnlyText);
     Parser parser(load.recording);
     std::size_t number = 0;
     std::string problem;
@@ -291,9 +285,6 @@ RecordingLoad ParseRecording(std::string_view text, const std::string &fileName)
         ++number;
         std::string_view line = text.substr(start, end - start);
         start = end + 1;
-        for (const char c : line)
-            if (static_cast<unsigned char>(c) > 0x7E || (c < 0x20 && c != '\t' && c != '\r'))
-                return fail(number, "only printable ASCII text is allowed, in comments too");
         line = line.substr(0, line.find('#'));
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (!parser.Line(line, problem)) return fail(number, problem);
@@ -305,9 +296,7 @@ RecordingLoad ParseRecording(std::string_view text, const std::string &fileName)
 
 RecordingLoad ReadRecordingFile(const std::string &path) {
     std::string text;
-    const InputFileRead read = ReadInputFile(path, kMaxRecordingBytes, text);
-    if (read == InputFileRead::Ok) return ParseRecording(text, path);
     RecordingLoad load;
-    load.error = path + ": " + (read == InputFileRead::TooLarge ? "larger than 32 MiB" : InputFileProblem(read));
+    if (ReadTextFile(path, kMaxRecordingBytes, text, load.error)) return ParseRecording(text, path);
     return load;
 }

@@ -1,3 +1,4 @@
+// A recording replayed into the state it is handed, with its own clock.
 #include "values/replay.h"
 
 Replay::Replay(const Recording &recording)

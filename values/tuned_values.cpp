@@ -1,3 +1,4 @@
+// The tuned values by name, their texts and ranges, and what their keys do.
 #include "values/tuned_values.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cstring>
 #include <strings.h>
 
+#include "io/text.h"
 #include "sim/particles.h"
 
 namespace {
@@ -124,11 +126,9 @@ bool ParseValueText(const TunedValue &row, std::string_view text, SimulationPara
                     std::string &problem) {
     if (text == "true" || text == "false") return SetValue(row, text == "true", params, problem);
     double value = 0.0;
-    const char *end = text.data() + text.size();
-    const auto [stop, failure] = std::from_chars(text.data(), end, value);
     // A count is written whole, a number may be either.
     const bool whole = text.find_first_of(".eE") == std::string_view::npos;
-    if (text.empty() || stop != end || failure != std::errc() || (row.kind == ValueKind::Count && !whole)) {
+    if (!ReadDecimal(text, value) || (row.kind == ValueKind::Count && !whole)) {
         problem = Allowed(row);
         return false;
     }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The readout panel on the real program: F3 shows it in the top-left
+# The panel on the real program: F3 shows it in the top-left
 # corner, Q changes the drift-speed line and no other, Tab's screenshot
 # contains it, and F3 again takes it away.
 source "$(dirname "$0")/lib.sh"
