@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "panel/panel.h"
 #include "values/recorder.h"
@@ -40,6 +41,7 @@ struct App {
     bool panelShown = false;  // hidden at start
     Panel panel;
     bool screenshotRequested = false;  // of the next frame
+    std::string screenshotPath = kScreenshotFile;  // the working folder's, in the program
     ScreenshotWriter writeScreenshot = SaveScreenshot;
     Recorder recorder;
 };

@@ -24,11 +24,7 @@ void Act(const Control &control, App &app) {
 
 }  // namespace
 
-void KeepSessionNow(App &app) {
-    std::string message;
-    SaveRecordingNow(app.recorder.Session(), message);
-    app.panel.outcome.Tell(message);
-}
+void KeepSessionNow(App &app) { app.recorder.Keep(); }
 
 void ApplyPendingKey(App &app) {
     InputState &input = app.input;

@@ -13,5 +13,5 @@
 void ApplyPendingKey(App &app);
 
 // F9 and the panel's Save recording: the session so far kept in the
-// recordings folder, the outcome told.
+// recordings folder; the outcome is told when the recorder has it.
 void KeepSessionNow(App &app);

@@ -52,7 +52,14 @@ int main(int argc, char **argv) {
             PrintDiagnostic(last.error);
             return 2;
         }
+        if (!last.notice.empty()) PrintDiagnostic(last.notice);
         app.params = last.recording.FinalValues();
+    }
+    // --record FILE must be possible before the session begins.
+    std::string problem;
+    if (!command.record.empty() && !CanWriteRecording(command.record, problem)) {
+        PrintDiagnostic(problem);
+        return 2;
     }
 
     SetMessageSink(ShowSdlMessage);
@@ -70,24 +77,26 @@ int main(int argc, char **argv) {
         return 1;
     }
     InitScene(app.params, app.pool, app.smoke);
-    // Recorded from the first frame.
+    // Recorded from the first frame, into the session's journal.
     int width = 0, height = 0;
     DrawableSize(width, height);
-    app.recorder.Start(NIMBREL_VERSION, width, height, app.params, app.panelShown);
+    if (!app.recorder.Start(RecordingsFolder(), NIMBREL_VERSION, width, height, app.params, app.panelShown, problem))
+        PrintDiagnostic(problem);
 
     const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderProgramFrame);
 
-    // Every orderly exit keeps the session.
-    const auto tell = [](bool saved, const std::string &message) {
-        if (saved)
+    // Every orderly exit closes the session's journal, whole.
+    const auto tell = [](bool done, const std::string &message) {
+        if (done)
             PrintOutputLine(message + "\n");
         else
             PrintDiagnostic(message);
     };
+    for (const std::string &outcome : app.recorder.TakeOutcomes()) PrintOutputLine(outcome + "\n");
     std::string kept;
-    const Recording &session = app.recorder.Session();
-    if (!command.record.empty()) tell(SaveRecording(session, command.record, kept), kept);
-    tell(KeepLastSession(session, kept), kept);
+    const bool finished = app.recorder.Finish(kept);
+    tell(finished, kept);
+    if (finished && !command.record.empty()) tell(CopyRecording(app.recorder.JournalPath(), command.record, kept), kept);
 
     ShutdownPanel(app.panel);
     ShutdownGraphics();

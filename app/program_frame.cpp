@@ -18,10 +18,13 @@ void DrawProgramFrame(App &app, std::uint32_t now) {
         app.screenshotRequested = app.screenshotRequested || requests.screenshot;
         if (requests.saveRecording) KeepSessionNow(app);
     }
+    // A recording kept, or recording stopped: told once the recorder knows.
+    if (app.recorder.HasOutcomes())
+        for (const std::string &outcome : app.recorder.TakeOutcomes()) app.panel.outcome.Tell(outcome);
     if (!app.screenshotRequested) return;
     app.screenshotRequested = false;
     app.recorder.Screenshot();
-    app.writeScreenshot(kScreenshotFile, kDrawableSize, kDrawableSize);
+    app.writeScreenshot(app.screenshotPath.c_str(), kDrawableSize, kDrawableSize);
 }
 
 void RenderProgramFrame(App &app, std::uint32_t now) {

@@ -8,8 +8,6 @@ namespace {
 
 void PostQuit(MessageQueue &messages, std::uint32_t code) { messages.Post({MessageKind::Quit, code}); }
 
-int Low16(std::uint32_t param) { return static_cast<int>(param & 0xFFFFu); }
-int High16(std::uint32_t param) { return static_cast<int>(param >> 16); }
 
 // Turns the view: one degree per pixel, against the drag direction.
 void Turn(float &angle, int delta) {
@@ -25,7 +23,7 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
     InputState &input = app.input;
     switch (message.kind) {
     case MessageKind::Size:
-        ResizeGraphics(Low16(message.param), High16(message.param));
+        ResizeGraphics(SizeWidth(message.param), SizeHeight(message.param));
         break;
     case MessageKind::Close:
         // Quit, then everything a destroy does: quit is posted twice. The
@@ -56,8 +54,8 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
     case MessageKind::Text:  // for a text field of the panel, which takes it first
         return false;
     case MessageKind::MouseMove:
-        input.mouseX = Low16(message.param);
-        input.mouseY = High16(message.param);
+        input.mouseX = PositionX(message.param);
+        input.mouseY = PositionY(message.param);
         if (input.dragging) {
             Turn(app.params.yawAngle, input.mouseX - input.previousX);
             Turn(app.params.pitchAngle, input.mouseY - input.previousY);
@@ -66,8 +64,8 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
         input.previousY = input.mouseY;
         break;
     case MessageKind::LeftButtonDown:
-        input.mouseX = input.previousX = Low16(message.param);
-        input.mouseY = input.previousY = High16(message.param);
+        input.mouseX = input.previousX = PositionX(message.param);
+        input.mouseY = input.previousY = PositionY(message.param);
         input.dragging = true;
         break;
     case MessageKind::LeftButtonUp:

@@ -14,9 +14,10 @@
 
 struct PlannedFrame {
     bool drawn = true;        // false: the smoke steps, unseen
+    bool inPart = true;       // within --from and --to
     bool beyondPart = false;  // past --to: the capture ends
     int number = 0;           // its number, for its PNG file
-    int videoCopies = 1;      // how many of the video's frames show it
+    std::uint64_t videoCopies = 1;  // how many of the video's frames show it
     std::uint32_t now = 0;    // the clock's reading before it
 };
 
@@ -27,6 +28,10 @@ public:
     FramePlan(const CaptureOptions &options, const Recording *recording, App &app);
 
     int Total() const { return total_; }
+    // How many frames lie in the part asked for (--from, --to).
+    int InPartCount() const { return inPart_; }
+    // How long the recording's session lasts, in milliseconds.
+    std::uint64_t SessionMs() const;
     // A recording's start values and panel, before the pool is filled.
     void Start();
     // The values and the presses for frame `k` (from 1), the clock's
@@ -36,15 +41,19 @@ public:
     std::vector<int> PngNumbers(int every) const;
 
 private:
-    std::uint32_t ClockOf(int k) const;  // the capture's clock before frame k
-    std::uint32_t TimeOf(int k) const;   // frame k's time in the session or capture
-    bool InPart(std::uint32_t ms) const;
+    std::uint64_t ClockOf(std::uint64_t k) const;  // the capture's clock before frame k
+    std::uint64_t TimeOf(int k) const;             // frame k's time in the session or capture
+    bool InPart(std::uint64_t ms) const;
     bool Png(int number) const;
+    // The video's ticks (j from 1, at ClockOf(j)) whose time lies in
+    // [from, to), within the part: how many.
+    std::uint64_t TicksIn(std::uint64_t from, std::uint64_t to) const;
 
     const CaptureOptions &options_;
     App &app_;
     std::unique_ptr<Replay> replay_;
     int total_ = 0;
+    int inPart_ = 0;
     std::size_t nextPress_ = 0;
     std::vector<int> videoCopies_;  // an exact replay's, each live frame's
 };

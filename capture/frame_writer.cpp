@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "capture/stop_signals.h"
 #include "capture/video_pipe.h"
 #include "image/png_writer.h"
 
@@ -86,8 +87,14 @@ bool FrameWriter::WritePngFile(const CapturedFrame &frame, std::string &error) {
 }
 
 bool FrameWriter::WriteVideo(const CapturedFrame &frame, std::string &error) {
-    for (int copy = 0; video_ && copy < frame.videoCopies; ++copy)
+    for (std::uint64_t copy = 0; video_ && copy < frame.videoCopies; ++copy) {
+        // A live frame shown for hours of the video still stops at a signal.
+        if (StopSignal()) {
+            error = "stopped";
+            return false;
+        }
         if (!video_->WriteFrame(frame.rgb.data(), error)) return false;
+    }
     return true;
 }
 

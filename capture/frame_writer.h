@@ -18,7 +18,7 @@ class VideoPipe;
 struct CapturedFrame {
     int number = 0;     // 1 for the first frame of the capture
     bool png = false;   // kept as a PNG file
-    int videoCopies = 1;  // how many of the video's frames show it (0 or more)
+    std::uint64_t videoCopies = 1;  // how many of the video's frames show it (0 or more)
     std::uint64_t order = 0;  // set by Submit: its place in the video
     std::vector<unsigned char> rgb;  // width x height, rows top-down
 };

@@ -35,6 +35,13 @@
 
 namespace {
 
+// Seconds as a person writes them: "2.5", "12".
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", seconds);
+    return text;
+}
+
 int Fail(const std::string &message, int code) {
     PrintDiagnostic(message);
     return code;
@@ -168,13 +175,23 @@ int main(int argc, char **argv) {
     if (!options.replay.empty()) {
         recording = ReadRecordingFile(RecordingPath(options.replay));
         if (!recording.ok) return Fail(recording.error, 2);
+        if (!recording.notice.empty()) PrintDiagnostic(recording.notice);
     }
     // The frames to draw: the capture's own, or the recording's.
     FramePlan plan(options, recording.ok ? &recording.recording : nullptr, app);
-    if (plan.Total() > kMaxFrames)
-        return Fail("--replay: " + std::to_string(plan.Total()) + " frames, more than the " +
-                        std::to_string(kMaxFrames) + " a capture may hold: give --from and --to",
+    if (Stopped()) return StoppedBySignal(0, false, "");
+    if (recording.ok && options.from * 1000.0 > static_cast<double>(plan.SessionMs())) {
+        char lasts[64];
+        std::snprintf(lasts, sizeof lasts, "%.3f", static_cast<double>(plan.SessionMs()) / 1000.0);
+        return Fail("--from: " + Seconds(options.from) + " s is past the end of the session, which lasts " + lasts + " s",
                     2);
+    }
+    // A recording's screenshots go with the capture's output, never into
+    // the working folder: into --out's folder, or beside the video.
+    if (recording.ok && !options.outDir.empty())
+        app.screenshotPath = (std::filesystem::path(options.outDir) / kScreenshotFile).string();
+    else if (recording.ok && !options.videoPath.empty())
+        app.screenshotPath = std::filesystem::path(options.videoPath).replace_extension().string() + "-" + kScreenshotFile;
 
     // Nothing is made on disk until drawing works.
     std::string error;
@@ -207,14 +224,17 @@ int main(int argc, char **argv) {
     {
         FrameWriter writer(options.outDir, video.get(), width, height);
         const int total = plan.Total();
-        Progress progress(total, stderr, isatty(STDERR_FILENO) != 0);
+        // Progress counts the frames of the part asked for.
+        Progress progress(plan.InPartCount(), stderr, isatty(STDERR_FILENO) != 0);
+        int partDone = 0;
         bool pointsCapped = false;
         for (int k = 1; k <= total && written && !Stopped(); ++k) {
             const PlannedFrame step = plan.Prepare(k);
             if (step.beyondPart) break;
-            if (!step.drawn) {  // before the part: the smoke steps, unseen
+            partDone += step.inPart;
+            if (!step.drawn) {  // the smoke steps, unseen
                 UpdateParticles(app.pool, app.smoke, app.params, step.now);
-                progress.Update(k);
+                if (step.inPart) progress.Update(partDone);
                 continue;
             }
             // Sprites the GL cannot draw as large as the size asks are capped.
@@ -245,7 +265,7 @@ int main(int argc, char **argv) {
             // keeping one frame in flight was measured too: slower here.)
             glFinish();
             ++drawn;
-            progress.Update(k);
+            progress.Update(partDone);
         }
         written = writer.Drain() && written;
         progress.Finish();

@@ -85,7 +85,7 @@ MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
     // A key the panel holds since a field had the keyboard.
     if (message.kind == MessageKind::KeyUp && message.param < input.keyHeld.size() && input.keyHeld[message.param])
         FeedKey(input, message.param, false);
-    const int x = static_cast<int>(message.param & 0xFFFFu), y = static_cast<int>(message.param >> 16);
+    const int x = PositionX(message.param), y = PositionY(message.param);
     switch (message.kind) {
     case MessageKind::MouseMove:
         input.pointerKnown = true;

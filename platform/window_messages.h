@@ -15,7 +15,7 @@ enum class MessageKind : std::uint8_t {
     KeyDown,         // param: virtual-key code; a fresh press
     KeyRepeat,       // param: virtual-key code; a key-down from the keyboard's auto-repeat
     KeyUp,           // param: virtual-key code
-    MouseMove,       // param: x (low 16 bits), y (high 16 bits), unsigned
+    MouseMove,       // param: x (low 16 bits), y (high 16 bits), signed: a drag may leave the window
     LeftButtonDown,  // param: position, packed as for MouseMove
     LeftButtonUp,
     Quit,            // param: exit code
@@ -37,6 +37,13 @@ inline std::uint32_t PackLowHigh(int low, int high) {
     return (static_cast<std::uint32_t>(low) & 0xFFFFu) |
            ((static_cast<std::uint32_t>(high) & 0xFFFFu) << 16);
 }
+// A size's halves, unsigned.
+inline int SizeWidth(std::uint32_t param) { return static_cast<int>(param & 0xFFFFu); }
+inline int SizeHeight(std::uint32_t param) { return static_cast<int>(param >> 16); }
+// A position's halves, signed: left of or above the window is negative,
+// so that a drag that leaves the window turns the view by what it moved.
+inline int PositionX(std::uint32_t param) { return static_cast<std::int16_t>(param & 0xFFFFu); }
+inline int PositionY(std::uint32_t param) { return static_cast<std::int16_t>(param >> 16); }
 
 // A first-in first-out queue of fixed capacity; nothing is allocated.
 class MessageQueue {

@@ -249,8 +249,23 @@ TEST_F(CaptureTest, SmoothReplayIsRepeatableAndEndsOnTheLastValues) {
     EXPECT_EQ(*std::max_element(last.begin(), last.end()), 0) << "the last frame still shows particles";
     const std::vector<unsigned char> before = ReadPng(dir_.File("a/frame000071.png"), width, height);
     EXPECT_GT(*std::max_element(before.begin(), before.end()), 0);
-    // The screenshot taken live is taken again.
-    EXPECT_EQ(ReadFile(dir_.File("screenshot0.ppm")).size(), 1920040u);
+    // The screenshot taken live is taken again, into the output's folder,
+    // never the working folder.
+    EXPECT_EQ(ReadFile(dir_.File("a/screenshot0.ppm")).size(), 1920040u);
+    EXPECT_FALSE(fs::exists(dir_.File("screenshot0.ppm")));
+}
+
+// Hostile recordings end: a clock step of 2^32 - 1 ms is planned in
+// bounded time, and a part past the session's end says how long it is.
+TEST_F(CaptureTest, HostileRecordingsEnd) {
+    { std::ofstream(dir_.File("step.rec")) << "nimbrel-recording 1\nwritten-by 1\ndrawable 8x8\nstart\nclock 0\nrun: 4294967295\n"; }
+    const ToolRun step = Capture(dir_, "--replay ./step.rec --exact --out x", "timeout 60");
+    EXPECT_EQ(step.code, 0) << step.err;
+    EXPECT_TRUE(fs::exists(dir_.File("x/frame000001.png")));
+    { std::ofstream(dir_.File("short.rec")) << "nimbrel-recording 1\nwritten-by 1\ndrawable 8x8\nstart\nclock 0\nrun: 0 500 700\n"; }
+    const ToolRun late = Capture(dir_, "--replay ./short.rec --from 2 --out y");
+    EXPECT_EQ(late.code, 2);
+    EXPECT_NE(late.err.find("--from: 2 s is past the end of the session, which lasts 1.200 s"), std::string::npos) << late.err;
 }
 
 struct BadInput {
@@ -291,7 +306,7 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out o --replay ./s.rec --from 2 --to 1", "", 2, "--to: must come after --from"},
         {"--out o --replay ./missing.rec", "", 2, "./missing.rec: cannot read it: No such file", 1},
         {"--out o --replay ./bad.rec", "printf 'nimbrel-recording 9\\n' > bad.rec &&", 2,
-         "./bad.rec: line 1: a recording of format 9; this program reads format 1", 1},
+         "./bad.rec: line 1: a recording of format 9; this program reads formats 1 to 2", 1},
         {"--out o --keys @bad.keys", "printf '1:Q # ok\\n2:A,\\n 3:?\\n' > bad.keys &&", 2,
          "--keys: line 3: \"3:?\": unknown key"},
         {"--out o", "touch o &&", 1, "--out: o is not a folder"},

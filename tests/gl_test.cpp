@@ -765,7 +765,7 @@ int ClickControl(int pass, const char *label, bool rightEnd = false) {
 
 // A live session through the real frame loop, with an irregular clock: a
 // key tap, Tab, a drag, the panel shown with a slider moved and a preset
-// loaded, then hidden. Recorded, written as text and read back, then
+// loaded, then hidden. Recorded into its journal and read back from it, then
 // replayed exactly: frame for frame the same pool, the same pictures while
 // the panel is hidden, the screenshot at the same frame.
 TEST_F(PanelTypingTest, ASessionReplaysExactlyFrameByFrame) {
@@ -788,14 +788,18 @@ TEST_F(PanelTypingTest, ASessionReplaysExactlyFrameByFrame) {
     ResetSimulation();
     FillParticlePool(gParticles, gSmoke, gParams);
     irregularCalls = 0;
-    app.recorder.Start("test", kDrawableSize, kDrawableSize, gParams, app.panelShown);
+    ScratchDir recordings;
+    std::string message;
+    ASSERT_TRUE(app.recorder.Start(recordings.Path(), "test", kDrawableSize, kDrawableSize, gParams, app.panelShown,
+                                   message))
+        << message;
     testing::internal::CaptureStdout();
     EXPECT_EQ(RunFrameLoop(app, ScriptedPump, IrregularClock, SeeFrame), 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "loaded preset \"plume\"\n");
     const SimulationParameters liveEnd = gParams;
     const std::vector<Seen> live = seen;
-    const RecordingLoad load = ParseRecording(FormatRecording(app.recorder.Session()), "session");
-    app.recorder = Recorder{};
+    ASSERT_TRUE(app.recorder.Finish(message)) << message;
+    const RecordingLoad load = ReadRecordingFile(app.recorder.JournalPath());
     ASSERT_TRUE(load.ok) << load.error;
     const Recording &recording = load.recording;
     ASSERT_EQ(recording.FrameCount(), live.size());

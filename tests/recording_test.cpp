@@ -4,8 +4,12 @@
 
 #include <string>
 
+#include <cstring>
+#include <filesystem>
 #include <memory>
 
+#include "tests/scratch_dir.h"
+#include "values/recorder.h"
 #include "values/recording.h"
 #include "values/replay.h"
 #include "values/tuned_values.h"
@@ -51,7 +55,7 @@ TEST(RecordingTest, TextReadsBackAsTheSameSession) {
         EXPECT_EQ(r.changes[i].value, sample.changes[i].value) << i;
     }
     EXPECT_EQ(FormatRecording(r), text);
-    EXPECT_EQ(r.FrameTimes(), (std::vector<std::uint32_t>{16, 290, 290, 306, 323, 340}));
+    EXPECT_EQ(r.FrameTimes(), (std::vector<std::uint64_t>{16, 290, 290, 306, 323, 340}));
     bool panel = true;
     const SimulationParameters last = r.FinalValues(&panel);
     EXPECT_FALSE(panel);
@@ -70,7 +74,7 @@ TEST(RecordingTest, BadRecordingsGetOneMessageAndNothing) {
         {"", "bad.rec: empty: not a Nimbrel recording"},
         {"# only a comment\n", "bad.rec: empty"},
         {"nimbrel = '1.0.0'\n", "bad.rec: line 1: not a Nimbrel recording"},
-        {"nimbrel-recording 2\n", "bad.rec: line 1: a recording of format 2; this program reads format 1"},
+        {"nimbrel-recording 3\n", "bad.rec: line 1: a recording of format 3; this program reads formats 1 to 2"},
         {"nimbrel-recording 1\nrun: 16\n", "bad.rec: line 2: frames before the header"},
         {head + "run: 16 x\n", "bad.rec: line 6: \"x\": clock steps are whole milliseconds"},
         {head + "run: 16+\n", "bad.rec: line 6: \"16+\": clock steps"},
@@ -84,7 +88,10 @@ TEST(RecordingTest, BadRecordingsGetOneMessageAndNothing) {
         {head + "frame: 16 zoom\n", "bad.rec: line 6: \"zoom\" is not NAME=VALUE"},
         {head + "run: 1\ndrawable 10x10\n", "bad.rec: line 7: \"drawable\" after the frames began"},
         {"nimbrel-recording 1\ndrawable 0x800\n", "bad.rec: line 2: drawable: must be WIDTHxHEIGHT"},
-        {"nimbrel-recording 1\nstart yaw=1e9\n", "bad.rec: line 2: yaw: must be a number from -1e+06 to 1e+06"},
+        {"nimbrel-recording 1\nstart yaw=1e39\n", "bad.rec: line 2: yaw: must be a number"},
+        {"nimbrel-recording 1\nstart panel=off\nstart sprite_size=34.0\n", "bad.rec: line 3: a second \"start\" line"},
+        {"nimbrel-recording 2" + head.substr(19) + "run: 16 16\nend 3\n", "bad.rec: line 7: end: must close"},
+        {"nimbrel-recording 2" + head.substr(19) + "run: 16\nend 1\nrun: 16\n", "bad.rec: line 8: \"run:\" after"},
         {"nimbrel-recording 1\nwritten-by 1\n", "bad.rec: the header is incomplete"},
         {"nimbrel-recording 1\ndrawable 8x8\nstart\nclock 1\n", "bad.rec: the header is incomplete"},
         {head + "run: 1 # caf\xC3\xA9\n", "bad.rec: line 6: only printable ASCII text is allowed"},
@@ -98,11 +105,34 @@ TEST(RecordingTest, BadRecordingsGetOneMessageAndNothing) {
         EXPECT_EQ(load.error.find('\n'), std::string::npos) << "one line";
         EXPECT_EQ(load.recording.FrameCount(), 0u);
     }
-    // A person's cut: a header and a few frames, values edited, is fine.
+    // A person's cut of a format 1 file: a header and a few frames, values
+    // edited, is fine.
     const RecordingLoad cut = ParseRecording(head + "run: 0+16 17\r\nframe: 16 opacity=0.7 shot\n\n", "cut.rec");
     ASSERT_TRUE(cut.ok) << cut.error;
     EXPECT_EQ(cut.recording.FrameCount(), 3u);
     EXPECT_EQ(cut.recording.FinalValues().constantAlpha, 0.7f);
+    EXPECT_FALSE(cut.recording.cut);
+}
+
+// A session cut short: whole without its closing line, or in the middle of
+// a line, it loads its whole lines and says how much there is; a cut never
+// changes a value; a cut in the header is refused.
+TEST(RecordingTest, ACutRecordingLoadsItsWholeLinesAndSaysSo) {
+    const std::string text = FormatRecording(Sample());
+    const std::size_t end = text.rfind("end ");
+    ASSERT_NE(end, std::string::npos);
+    EXPECT_FALSE(ParseRecording(text, "s.rec").recording.cut);
+    const std::size_t value = text.find("sprite_size=46.0");
+    ASSERT_NE(value, std::string::npos);
+    for (const std::size_t length : {end, value + std::strlen("sprite_size=4"), end - 1}) {
+        const RecordingLoad load = ParseRecording(text.substr(0, length), "s.rec");
+        ASSERT_TRUE(load.ok) << load.error;
+        EXPECT_TRUE(load.recording.cut);
+        EXPECT_EQ(load.notice.rfind("s.rec: a session cut short (no closing line): its ", 0), 0u) << load.notice;
+        EXPECT_NE(load.recording.FinalValues().pointSize, 4.0f) << "the cut value was taken";
+    }
+    EXPECT_EQ(ParseRecording(text.substr(0, end), "s.rec").recording.FrameCount(), 6u);
+    EXPECT_FALSE(ParseRecording(text.substr(0, text.find("clock") + 3), "s.rec").ok);
 }
 
 }  // namespace
@@ -130,6 +160,67 @@ TEST(ReplayTest, ADroppedReplayLeavesAnothersClockAlone) {
     EXPECT_EQ(replay.BeginExactFrame(3, params, panel, *smoke), 10u);
     EXPECT_EQ(params.pointSize, 46.0f);
     EXPECT_FALSE(panel);
+}
+
+}  // namespace
+
+namespace {
+
+// The recorder driven to its limit, a change every frame: it stops once,
+// saying so, and the journal it wrote loads, whole, within the limit.
+TEST(RecorderTest, DrivenToItsLimitItsJournalLoads) {
+    ScratchDir folder;
+    Recorder recorder;
+    SimulationParameters params;
+    std::string message;
+    ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, params, false, message)) << message;
+    std::vector<std::string> outcomes;
+    std::uint32_t now = 0;
+    for (int frame = 0; outcomes.empty() && frame < 5000000; ++frame) {
+        params.pointSize = frame % 2 ? 34.0f : 38.0f;
+        recorder.FrameStarts(params, false);
+        recorder.Reading(now += 16);
+        if (recorder.HasOutcomes()) outcomes = recorder.TakeOutcomes();
+    }
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_NE(outcomes[0].find("the session is recorded no further"), std::string::npos) << outcomes[0];
+    ASSERT_TRUE(recorder.Finish(message)) << message;
+    EXPECT_LE(std::filesystem::file_size(recorder.JournalPath()), kMaxRecordingBytes);
+    const RecordingLoad load = ReadRecordingFile(recorder.JournalPath());
+    ASSERT_TRUE(load.ok) << load.error;
+    EXPECT_FALSE(load.recording.cut);
+    EXPECT_GT(load.recording.FrameCount(), 1000000u);
+}
+
+// Two instances keeping their sessions in the same second keep two
+// recordings, each whole; neither replaces the other.
+TEST(RecorderTest, TwoSavesAtOnceKeepTwoFiles) {
+    ScratchDir folder;
+    Recorder a, b;
+    SimulationParameters params;
+    std::string message;
+    ASSERT_TRUE(a.Start(folder.Path(), "test", 8, 8, params, false, message)) << message;
+    ASSERT_TRUE(b.Start(folder.Path(), "test", 8, 8, params, false, message)) << message;
+    for (Recorder *recorder : {&a, &b}) {
+        recorder->FrameStarts(params, false);
+        recorder->Reading(100);
+        recorder->FrameStarts(params, false);
+        recorder->Keep();
+    }
+    ASSERT_TRUE(a.Finish(message) && b.Finish(message)) << message;
+    std::vector<std::string> told = a.TakeOutcomes(), more = b.TakeOutcomes();
+    told.insert(told.end(), more.begin(), more.end());
+    int kept = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(folder.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("session-", 0) == 0 || name == kLastSession) continue;
+        ++kept;
+        const RecordingLoad load = ReadRecordingFile(entry.path().string());
+        EXPECT_TRUE(load.ok && !load.recording.cut) << name << ": " << load.error;
+    }
+    EXPECT_EQ(kept, 2);
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_NE(told[0], told[1]);
 }
 
 }  // namespace

@@ -163,12 +163,14 @@ TEST_F(ShellTest, DragTurnsTheViewOneDegreePerPixel) {
     EXPECT_EQ(input.previousX, 150);
 }
 
-TEST_F(ShellTest, PositionsAreUnsignedSixteenBitHalves) {
-    Handle(MessageKind::LeftButtonDown, PackLowHigh(0, 0));
-    // A position left of the window arrives as 65535, not -1.
-    Handle(MessageKind::MouseMove, PackLowHigh(-1, 0));
-    EXPECT_EQ(input.mouseX, 65535);
-    EXPECT_EQ(params.yawAngle, -65535.0f);
+// A drag that leaves the window by its left or top edge turns the view by
+// what the mouse moved, never by a wrapped 16-bit position.
+TEST_F(ShellTest, PositionsAreSignedSixteenBitHalves) {
+    Handle(MessageKind::LeftButtonDown, PackLowHigh(10, 10));
+    Handle(MessageKind::MouseMove, PackLowHigh(-30, -5));
+    EXPECT_EQ(input.mouseX, -30);
+    EXPECT_EQ(params.yawAngle, 40.0f);
+    EXPECT_EQ(params.pitchAngle, 15.0f);
 }
 
 TEST_F(ShellTest, DragFrameSeesTheNewAngle) {

@@ -1,62 +1,90 @@
-// The recorder, and where recordings are kept.
+// The recorder, writing the session as it runs, and where recordings are kept.
 #include "values/recorder.h"
 
-#include <ctime>
-#include <cstring>
 #include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 
-#include "values/tuned_values.h"
-#include "io/user_folders.h"
-#include "io/user_message.h"
 #include "io/replacement_file.h"
+#include "io/user_folders.h"
+#include "values/tuned_values.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Recording stops, and says so once.
-void Stop(const char *why) {
-    PrintDiagnostic(std::string("the session is recorded no further: ") + why + "; it runs on");
-}
+// Room kept below the limit: the longest a frame's text can be (255 clock
+// readings and every value changed) and the closing line.
+constexpr std::size_t kRoom = 8u << 10;
+// A run's line is ended once it spans a second, so that the journal on
+// disk is whole up to a second ago, however slow the frames.
+constexpr std::uint64_t kRunLineMs = 1000;
 
 }  // namespace
 
-void Recorder::Change(std::uint8_t what, double value) {
-    session_.changes.push_back({static_cast<std::uint32_t>(session_.FrameCount() - 1), what, value});
-    textBytes_ += 24;  // " sprite_size=34.0", about
+Recorder::Recorder() {
+    buffer_.reserve(1 << 12);
+    changes_.reserve(32);
 }
 
-void Recorder::Start(const std::string &version, int width, int height, const SimulationParameters &params,
-                     bool panelShown) {
-    *this = Recorder{};
+bool Recorder::Start(const std::string &folder, const std::string &version, int width, int height,
+                     const SimulationParameters &params, bool panelShown, std::string &message) {
+    if (folder.empty()) {
+        message = "the session is not recorded: neither XDG_DATA_HOME nor HOME names a folder for it";
+        return false;
+    }
+    if (!journal_.Open(folder, message)) {
+        message = "the session is not recorded: " + message;
+        return false;
+    }
+    std::string why;
+    if (!PointLastSession(journal_.Path(), why)) outcomes_.push_back(why);
+    PruneJournals(folder, journal_.Path(), kKeptJournals, kKeptJournalBytes);
     running_ = true;
-    session_.writtenBy = version;
-    session_.width = width;
-    session_.height = height;
-    session_.start = seen_ = params;
-    session_.panelAtStart = panelSeen_ = panelShown;
-    textBytes_ = 1024;  // the header
+    full_ = inFrame_ = false;
+    text_ = RecordingText{};
+    readingCount_ = 0;
+    changes_.clear();
+    seen_ = params;
+    panelSeen_ = panelShown;
+    buffer_ = RecordingText::Header(version, width, height, params, panelShown);
+    bytes_ = buffer_.size();
+    journal_.Append(buffer_);
+    buffer_.clear();
+    return true;
 }
 
-void Recorder::Reading(std::uint32_t reading) {
-    if (!running_ || full_ || session_.FrameCount() == 0) return;
-    if (session_.readings.empty()) session_.firstReading = previous_ = reading;
-    std::uint8_t &count = session_.readingsInFrame.back();
-    if (count == 255) return;  // a frame never reads it so often
-    ++count;
-    session_.readings.push_back(reading);
-    textBytes_ += std::to_string(static_cast<std::uint32_t>(reading - previous_)).size() + 1;
-    previous_ = reading;
+void Recorder::Change(std::uint8_t what, double value) {
+    changes_.push_back({static_cast<std::uint32_t>(text_.Frames()), what, value});
+}
+
+void Recorder::EndFrame() {
+    if (!inFrame_) return;
+    inFrame_ = false;
+    text_.Frame(buffer_, readings_, readingCount_, changes_.data(), changes_.size());
+    if (text_.RunMs() >= kRunLineMs) text_.EndRun(buffer_);
+    readingCount_ = 0;
+    changes_.clear();
+    bytes_ += buffer_.size();
+    journal_.Append(buffer_);
+    buffer_.clear();
 }
 
 void Recorder::FrameStarts(const SimulationParameters &params, bool panelShown) {
     if (!running_ || full_) return;
-    if (textBytes_ > kMaxRecordedBytes) {
+    EndFrame();
+    if (bytes_ + kRoom > kMaxRecordingBytes) {
         full_ = true;
-        return Stop("its text would pass the 32 MiB a recording may hold");
+        text_.EndRun(buffer_);
+        journal_.Append(buffer_);
+        buffer_.clear();
+        outcomes_.push_back("the session is recorded no further: its recording would pass the " +
+                            std::to_string(kMaxRecordingBytes >> 20) + " MiB a recording may hold; it runs on");
+        return;
     }
-    session_.readingsInFrame.push_back(0);
+    inFrame_ = true;
     for (const TunedValue &row : kTunedValues)
         if (!SameValue(row, params, seen_)) Change(static_cast<std::uint8_t>(IndexOf(row)), ValueOf(row, params));
     if (panelShown != panelSeen_) Change(RecordedChange::kPanel, panelShown ? 1.0 : 0.0);
@@ -64,8 +92,47 @@ void Recorder::FrameStarts(const SimulationParameters &params, bool panelShown) 
     panelSeen_ = panelShown;
 }
 
+void Recorder::Reading(std::uint32_t reading) {
+    if (inFrame_ && readingCount_ < 255) readings_[readingCount_++] = reading;  // a frame never reads it so often
+}
+
 void Recorder::Screenshot() {
-    if (running_ && !full_ && session_.FrameCount() > 0) Change(RecordedChange::kScreenshot, 0.0);
+    if (inFrame_) Change(RecordedChange::kScreenshot, 0.0);
+}
+
+void Recorder::Keep() {
+    if (!running_) {
+        outcomes_.push_back("cannot record the session: nothing was recorded");
+        return;
+    }
+    // The frames ended so far, their last line whole.
+    text_.EndRun(buffer_);
+    journal_.Append(buffer_);
+    bytes_ += buffer_.size();
+    buffer_.clear();
+    journal_.Keep(text_.Closing());
+}
+
+std::vector<std::string> Recorder::TakeOutcomes() {
+    std::vector<std::string> taken;
+    taken.swap(outcomes_);
+    for (std::string &outcome : journal_.TakeOutcomes()) taken.push_back(std::move(outcome));
+    return taken;
+}
+
+bool Recorder::Finish(std::string &message) {
+    if (!running_) {
+        message = "the session was not recorded";
+        return false;
+    }
+    EndFrame();
+    text_.EndRun(buffer_);
+    journal_.Append(buffer_);
+    buffer_.clear();
+    running_ = false;
+    if (!journal_.Close(text_.Closing(), message)) return false;
+    message = "recorded the session as " + journal_.Path();
+    return true;
 }
 
 std::string RecordingsFolder() { return UserFolder("XDG_DATA_HOME", ".local/share", "recordings").string(); }
@@ -76,54 +143,26 @@ std::string RecordingPath(const std::string &nameOrFile) {
     return folder.empty() ? nameOrFile : (fs::path(folder) / nameOrFile).string();
 }
 
-bool SaveRecording(const Recording &session, const std::string &path, std::string &message) {
+bool CanWriteRecording(const std::string &path, std::string &message) {
+    ReplacementFile file;
+    if (file.Open(path)) return true;
+    message = "cannot record the session as " + path + ": " + std::strerror(errno);
+    return false;
+}
+
+bool CopyRecording(const std::string &from, const std::string &to, std::string &message) {
     const auto fail = [&](const std::string &why) {
-        message = "cannot record the session as " + path + ": " + why;
+        message = "cannot record the session as " + to + ": " + why;
         return false;
     };
-    if (session.writtenBy.empty()) return fail("nothing was recorded");
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return fail("cannot read " + from);
     ReplacementFile file;
-    if (!file.Open(path)) return fail(std::strerror(errno));
-    const std::string text = FormatRecording(session);
-    std::fwrite(text.data(), 1, text.size(), file.Stream());
+    if (!file.Open(to)) return fail(std::strerror(errno));
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        std::fwrite(buffer, 1, static_cast<std::size_t>(in.gcount()), file.Stream());
     if (!file.Commit()) return fail(std::strerror(errno));
-    message = "recorded the session as " + path;
+    message = "recorded the session as " + to;
     return true;
-}
-
-namespace {
-
-bool SaveInFolder(const Recording &session, const std::string &name, std::string &message) {
-    const std::string folder = RecordingsFolder();
-    if (folder.empty()) {
-        message = "cannot record the session: neither XDG_DATA_HOME nor HOME names a folder for it";
-        return false;
-    }
-    std::error_code code;
-    fs::create_directories(folder, code);
-    if (code) {
-        message = "cannot record the session: cannot make " + folder + ": " + code.message();
-        return false;
-    }
-    return SaveRecording(session, (fs::path(folder) / name).string(), message);
-}
-
-}  // namespace
-
-bool SaveRecordingNow(const Recording &session, std::string &message) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d-%H%M%S", &local);
-    // Two in one second get a number after the second's name.
-    std::string name = stamp;
-    std::error_code code;
-    for (int n = 2; fs::exists(fs::symlink_status(RecordingPath(name), code)) && n < 100; ++n)
-        name = std::string(stamp) + "-" + std::to_string(n);
-    return SaveInFolder(session, name, message);
-}
-
-bool KeepLastSession(const Recording &session, std::string &message) {
-    return SaveInFolder(session, kLastSession, message);
 }

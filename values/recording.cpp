@@ -1,6 +1,8 @@
 // The recording's text format, written and read back all or nothing.
 #include "values/recording.h"
 
+#include <charconv>
+#include <cstdio>
 #include <cstring>
 
 #include "values/tuned_values.h"
@@ -11,6 +13,12 @@ namespace {
 
 constexpr std::size_t kFramesPerRun = 20;  // a line of a run, for reading
 
+void AppendNumber(std::string &out, std::uint64_t value) {
+    char digits[24];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, end.ptr);
+}
+
 std::string ChangeText(const RecordedChange &change) {
     if (change.what == RecordedChange::kScreenshot) return "shot";
     if (change.what == RecordedChange::kPanel) return change.value != 0.0 ? "panel=on" : "panel=off";
@@ -19,19 +27,6 @@ std::string ChangeText(const RecordedChange &change) {
     ApplyChange(change, holder, panel);
     const TunedValue &row = kTunedValues[change.what];
     return std::string(row.name) + "=" + ValueText(row, holder);
-}
-
-// One frame's clock steps: "16", "0+16", or "-" for none.
-std::string Steps(const Recording &recording, std::size_t &reading, std::size_t frame, std::uint32_t &previous) {
-    const int count = recording.readingsInFrame[frame];
-    if (count == 0) return "-";
-    std::string steps;
-    for (int i = 0; i < count; ++i, ++reading) {
-        const std::uint32_t now = recording.readings[reading];
-        steps += (i ? "+" : "") + std::to_string(static_cast<std::uint32_t>(now - previous));
-        previous = now;
-    }
-    return steps;
 }
 
 bool Whole(std::string_view text, std::uint32_t &value) { return ReadWhole(text, value) == NumberRead::Ok; }
@@ -58,14 +53,22 @@ public:
         if (words.empty()) return true;
         const std::string_view key = words[0];
         if (!formatSeen_) {
-            std::uint32_t format = 0;
-            if (key != "nimbrel-recording" || words.size() != 2 || !Whole(words[1], format))
+            if (key != "nimbrel-recording" || words.size() != 2 || !Whole(words[1], format_))
                 return Fail(problem, "not a Nimbrel recording: it must begin \"nimbrel-recording " +
                                          std::to_string(kRecordingFormat) + "\"");
-            if (format != static_cast<std::uint32_t>(kRecordingFormat))
-                return Fail(problem, "a recording of format " + std::string(words[1]) + "; this program reads format " +
-                                         std::to_string(kRecordingFormat));
+            if (format_ < 1 || format_ > static_cast<std::uint32_t>(kRecordingFormat))
+                return Fail(problem, "a recording of format " + std::string(words[1]) +
+                                         "; this program reads formats 1 to " + std::to_string(kRecordingFormat));
             formatSeen_ = true;
+            return true;
+        }
+        if (ended_) return Fail(problem, "\"" + std::string(key) + "\" after the closing line");
+        if (key == "end" && format_ >= 2) {
+            std::uint32_t frames = 0;
+            if (!HeaderSeen() || words.size() != 2 || !Whole(words[1], frames) || frames != r_.FrameCount())
+                return Fail(problem, "end: must close the recording with the number of its frames (" +
+                                         std::to_string(r_.FrameCount()) + ")");
+            ended_ = true;
             return true;
         }
         if (key == "run:" || key == "frame:") {
@@ -84,6 +87,9 @@ public:
             return true;
         }
         if (clockSeen_) return Fail(problem, "\"" + std::string(key) + "\" after the frames began");
+        if ((key == "written-by" && writtenBySeen_) || (key == "drawable" && drawableSeen_) ||
+            (key == "start" && startSeen_))
+            return Fail(problem, "a second \"" + std::string(key) + "\" line");
         if (key == "written-by" && words.size() == 2) {
             r_.writtenBy = std::string(words[1]);
             writtenBySeen_ = true;
@@ -111,7 +117,7 @@ public:
             return true;
         }
         return Fail(problem, "unknown line \"" + std::string(key) +
-                                 "\" (known: written-by, drawable, start, clock, run:, frame:)");
+                                 "\" (known: written-by, drawable, start, clock, run:, frame:, end)");
     }
 
     bool Finish(std::string &problem) const {
@@ -119,6 +125,9 @@ public:
         if (!HeaderSeen()) return Fail(problem, "the header is incomplete");
         return true;
     }
+
+    // Whether the text closed the recording, as format 2 does.
+    bool Closed() const { return ended_ || format_ < 2; }
 
 private:
     bool HeaderSeen() const { return writtenBySeen_ && drawableSeen_ && startSeen_ && clockSeen_; }
@@ -189,7 +198,9 @@ private:
 
     Recording &r_;
     std::uint32_t previous_;
+    std::uint32_t format_ = 0;
     bool formatSeen_ = false, writtenBySeen_ = false, drawableSeen_ = false, startSeen_ = false, clockSeen_ = false;
+    bool ended_ = false;
 };
 
 }  // namespace
@@ -209,15 +220,18 @@ void ApplyChange(const RecordedChange &change, SimulationParameters &params, boo
     }
 }
 
-std::vector<std::uint32_t> Recording::FrameTimes() const {
-    std::vector<std::uint32_t> times;
+std::vector<std::uint64_t> Recording::FrameTimes() const {
+    std::vector<std::uint64_t> times;
     times.reserve(readingsInFrame.size());
     std::size_t reading = 0;
-    std::uint32_t last = 0;
+    std::uint32_t previous = firstReading;
+    std::uint64_t elapsed = 0;
     for (const std::uint8_t count : readingsInFrame) {
-        reading += count;
-        if (count > 0) last = readings[reading - 1] - firstReading;
-        times.push_back(last);
+        for (int i = 0; i < count; ++i, ++reading) {
+            elapsed += static_cast<std::uint32_t>(readings[reading] - previous);
+            previous = readings[reading];
+        }
+        times.push_back(elapsed);
     }
     return times;
 }
@@ -230,41 +244,80 @@ SimulationParameters Recording::FinalValues(bool *panelShown) const {
     return params;
 }
 
-std::string FormatRecording(const Recording &recording) {
+std::string RecordingText::Header(const std::string &writtenBy, int width, int height,
+                                  const SimulationParameters &start, bool panelAtStart) {
     std::string text = "# Nimbrel recording: a session's clock readings and changes, frame by frame.\n"
                        "# \"run:\" lists frames with no change by their clock steps (milliseconds\n"
                        "# since the reading before; '+' joins two readings of one frame); \"frame:\"\n"
-                       "# is one frame, its steps, then its changes, which come before it is drawn.\n";
+                       "# is one frame, its steps, then its changes, which come before it is drawn;\n"
+                       "# \"end\" closes a whole session with the number of its frames.\n";
     text += "nimbrel-recording " + std::to_string(kRecordingFormat) + "\n";
-    text += "written-by " + recording.writtenBy + "\n";
-    text += "drawable " + std::to_string(recording.width) + "x" + std::to_string(recording.height) + "\n";
+    text += "written-by " + writtenBy + "\n";
+    text += "drawable " + std::to_string(width) + "x" + std::to_string(height) + "\n";
     text += "start";
-    for (const TunedValue &row : kTunedValues)
-        text += std::string(" ") + row.name + "=" + ValueText(row, recording.start);
-    text += recording.panelAtStart ? " panel=on\n" : " panel=off\n";
-    text += "clock " + std::to_string(recording.firstReading) + "\n";
-
-    std::size_t reading = 0, change = 0, inRun = 0;
-    std::uint32_t previous = recording.firstReading;
-    for (std::size_t frame = 0; frame < recording.FrameCount(); ++frame) {
-        const bool changed = change < recording.changes.size() && recording.changes[change].frame == frame;
-        if (changed || inRun == kFramesPerRun) {
-            if (inRun > 0) text += "\n";
-            inRun = 0;
-        }
-        const std::string steps = Steps(recording, reading, frame, previous);
-        if (!changed) {
-            text += (inRun == 0 ? "run: " : " ") + steps;
-            ++inRun;
-            continue;
-        }
-        text += "frame: " + steps;
-        for (; change < recording.changes.size() && recording.changes[change].frame == frame; ++change)
-            text += " " + ChangeText(recording.changes[change]);
-        text += "\n";
-    }
-    if (inRun > 0) text += "\n";
+    for (const TunedValue &row : kTunedValues) text += std::string(" ") + row.name + "=" + ValueText(row, start);
+    text += panelAtStart ? " panel=on\n" : " panel=off\n";
     return text;
+}
+
+void RecordingText::Clock(std::string &out, std::uint32_t firstReading) {
+    previous_ = firstReading;
+    out += "clock ";
+    AppendNumber(out, firstReading);
+    out += "\n";
+    clockWritten_ = true;
+}
+
+void RecordingText::Frame(std::string &out, const std::uint32_t *readings, int count, const RecordedChange *changes,
+                          std::size_t changeCount) {
+    if (!clockWritten_) Clock(out, count > 0 ? readings[0] : 0);
+    const bool changed = changeCount > 0;
+    if (changed || inRun_ == kFramesPerRun) EndRun(out);
+    out += changed ? "frame: " : inRun_ == 0 ? "run: " : " ";
+    std::uint64_t frameMs = 0;
+    for (int i = 0; i < count; ++i) {
+        const std::uint32_t step = readings[i] - previous_;
+        if (i > 0) out += '+';
+        AppendNumber(out, step);
+        frameMs += step;
+        previous_ = readings[i];
+    }
+    if (count == 0) out += '-';
+    ++frames_;
+    if (!changed) {
+        ++inRun_;
+        runMs_ += frameMs;
+        return;
+    }
+    for (std::size_t i = 0; i < changeCount; ++i) out += " " + ChangeText(changes[i]);
+    out += "\n";
+}
+
+void RecordingText::EndRun(std::string &out) {
+    if (inRun_ == 0) return;
+    out += "\n";
+    inRun_ = 0;
+    runMs_ = 0;
+}
+
+std::string RecordingText::Closing() const { return "end " + std::to_string(frames_) + "\n"; }
+
+std::string FormatRecording(const Recording &recording) {
+    std::string text = RecordingText::Header(recording.writtenBy, recording.width, recording.height, recording.start,
+                                             recording.panelAtStart);
+    RecordingText frames;
+    frames.Clock(text, recording.firstReading);
+    std::size_t reading = 0, change = 0;
+    for (std::size_t frame = 0; frame < recording.FrameCount(); ++frame) {
+        const std::size_t firstChange = change;
+        while (change < recording.changes.size() && recording.changes[change].frame == frame) ++change;
+        const int count = recording.readingsInFrame[frame];
+        frames.Frame(text, recording.readings.data() + reading, count, recording.changes.data() + firstChange,
+                     change - firstChange);
+        reading += static_cast<std::size_t>(count);
+    }
+    frames.EndRun(text);
+    return text + frames.Closing();
 }
 
 RecordingLoad ParseRecording(std::string_view text, const std::string &fileName) {
@@ -279,9 +332,12 @@ RecordingLoad ParseRecording(std::string_view text, const std::string &fileName)
     Parser parser(load.recording);
     std::size_t number = 0;
     std::string problem;
-    for (std::size_t start = 0; start < text.size();) {
+    // A last line without its line end was cut in the middle: it is left
+    // out whole, so that a cut never changes a value.
+    const bool cutInLine = !text.empty() && text.back() != '\n';
+    const std::size_t whole = cutInLine ? text.rfind('\n') + 1 : text.size();
+    for (std::size_t start = 0; start < whole;) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
         ++number;
         std::string_view line = text.substr(start, end - start);
         start = end + 1;
@@ -291,6 +347,15 @@ RecordingLoad ParseRecording(std::string_view text, const std::string &fileName)
     }
     if (!parser.Finish(problem)) return fail(0, problem);
     load.ok = true;
+    Recording &r = load.recording;
+    r.cut = cutInLine || !parser.Closed();
+    if (r.cut) {
+        const std::vector<std::uint64_t> times = r.FrameTimes();
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f", times.empty() ? 0.0 : static_cast<double>(times.back()) / 1000.0);
+        load.notice = fileName + ": a session cut short (no closing line): its " + std::to_string(r.FrameCount()) +
+                      " whole frames, " + seconds + " s, are kept";
+    }
     return load;
 }
 

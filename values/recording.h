@@ -8,7 +8,7 @@
 // As text, a person can read it, cut it and edit a value:
 //
 //   # Nimbrel recording
-//   nimbrel-recording 1            # the format; the first line that is not a comment
+//   nimbrel-recording 2            # the format; the first line that is not a comment
 //   written-by 1.0.0
 //   drawable 800x800
 //   start drift_speed=-5.0 ... pitch=0.0 panel=off
@@ -16,10 +16,13 @@
 //   run: 0+16 17 16 17             # frames with no change: each one's clock steps
 //   frame: 17 sprite_size=34.0     # a frame with its changes, which come before it
 //   frame: 16 panel=on shot        # ... and a screenshot taken of it
+//   end 6                          # the closing line: the session is whole, 6 frames
 //
 // A clock step is the milliseconds since the reading before; a frame that
 // read the clock twice has two, joined by '+', and one that read it not at
-// all has '-'.
+// all has '-'. The text is written as the session runs; a session cut
+// short (a crash, a killed process) has no closing line, and loads up to
+// its last whole line. Format 1, from before the closing line, still loads.
 #pragma once
 
 #include <cstddef>
@@ -30,9 +33,8 @@
 
 #include "sim/parameters.h"
 
-constexpr int kRecordingFormat = 1;
-// Files beyond this are refused unread: about 11 hours at 1,000 frames a
-// second, or far longer at the display's rate.
+constexpr int kRecordingFormat = 2;
+// Files beyond this are refused unread: hours at any frame rate.
 constexpr std::size_t kMaxRecordingBytes = 32u << 20;
 
 // A change before a frame: a value by its index in kTunedValues, the
@@ -54,16 +56,50 @@ struct Recording {
     std::vector<std::uint32_t> readings;        // every clock reading, in order
     std::vector<std::uint8_t> readingsInFrame;  // how many each frame took; one entry a frame
     std::vector<RecordedChange> changes;        // by frame, in the order they were seen
+    bool cut = false;  // read from a session cut short: no closing line
 
     std::size_t FrameCount() const { return readingsInFrame.size(); }
     // Milliseconds from the first reading to the frame's last one (to the
-    // frame before's, for a frame that read none).
-    std::vector<std::uint32_t> FrameTimes() const;
+    // frame before's, for a frame that read none), summed from the clock's
+    // steps, so that neither a wrap of the clock nor any step overflows.
+    std::vector<std::uint64_t> FrameTimes() const;
     // The values and the panel after every change.
     SimulationParameters FinalValues(bool *panelShown = nullptr) const;
 };
 
-// The text of a recording.
+// A recording's text as the session runs: the header, each frame as it
+// ends (frames with no change joined on one line, up to 20), and the
+// closing line. What each call returns is appended to the text before.
+class RecordingText {
+public:
+    // The header's lines up to the clock's, which waits for the first
+    // reading.
+    static std::string Header(const std::string &writtenBy, int width, int height, const SimulationParameters &start,
+                              bool panelAtStart);
+    // The clock's line: the session's first reading.
+    void Clock(std::string &out, std::uint32_t firstReading);
+    // A frame: its readings and its changes. Without a clock line before,
+    // the frame's first reading gives it.
+    void Frame(std::string &out, const std::uint32_t *readings, int count, const RecordedChange *changes,
+               std::size_t changeCount);
+    // Ends the line of a run of frames, so that the text so far is whole.
+    void EndRun(std::string &out);
+    // The closing line, after every frame; EndRun first.
+    std::string Closing() const;
+
+    std::size_t Frames() const { return frames_; }
+    // Whether a run's line is open, and how many milliseconds it spans.
+    bool InRun() const { return inRun_ > 0; }
+    std::uint64_t RunMs() const { return runMs_; }
+
+private:
+    bool clockWritten_ = false;
+    std::uint32_t previous_ = 0;
+    std::size_t inRun_ = 0, frames_ = 0;
+    std::uint64_t runMs_ = 0;
+};
+
+// The whole text of a recording, closing line and all.
 std::string FormatRecording(const Recording &recording);
 
 struct RecordingLoad {
@@ -72,10 +108,14 @@ struct RecordingLoad {
     // Why not, in one line naming the file and the line: "session.rec:
     // line 7: sprite_size: must be a number from 0 to 204".
     std::string error;
+    // For a session cut short: how much of it there is, naming the file.
+    std::string notice;
 };
 
 // Parses a recording's text, all or nothing; `fileName` names it in the
-// message.
+// messages. A text without its closing line (of format 2) or whose last
+// line has no line end is a session cut short: its whole lines load, and
+// `notice` says so.
 RecordingLoad ParseRecording(std::string_view text, const std::string &fileName);
 
 // Reads and parses the file at `path`, read as a file from outside

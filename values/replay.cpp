@@ -48,7 +48,7 @@ std::uint32_t Replay::BeginExactFrame(std::size_t frame, SimulationParameters &p
 
 bool Replay::ScreenshotIn(std::size_t frame) const { return frame < shots_.size() && shots_[frame]; }
 
-bool Replay::ApplyUpTo(std::uint32_t sessionMs, SimulationParameters &params, bool &panelShown) {
+bool Replay::ApplyUpTo(std::uint64_t sessionMs, SimulationParameters &params, bool &panelShown) {
     bool screenshot = false;
     while (nextFrame_ < times_.size() && times_[nextFrame_] <= sessionMs) {
         // The frame's own changes, and the screenshot of it.

@@ -31,12 +31,12 @@ public:
     // Smooth: applies, in order, the changes of every frame whose time in
     // the session has reached `sessionMs`. True when a screenshot was
     // among them.
-    bool ApplyUpTo(std::uint32_t sessionMs, SimulationParameters &params, bool &panelShown);
+    bool ApplyUpTo(std::uint64_t sessionMs, SimulationParameters &params, bool &panelShown);
 
     std::size_t FrameCount() const { return recording_.FrameCount(); }
     // Milliseconds from the first reading to the frame's last one.
-    std::uint32_t FrameTime(std::size_t frame) const { return times_[frame]; }
-    std::uint32_t Duration() const { return times_.empty() ? 0 : times_.back(); }
+    std::uint64_t FrameTime(std::size_t frame) const { return times_[frame]; }
+    std::uint64_t Duration() const { return times_.empty() ? 0 : times_.back(); }
 
 private:
     // Applies the changes of frames before `frame`; true when one was a
@@ -44,7 +44,7 @@ private:
     bool ApplyBefore(std::size_t frame, SimulationParameters &params, bool &panelShown);
 
     const Recording &recording_;
-    std::vector<std::uint32_t> times_;
+    std::vector<std::uint64_t> times_;
     std::vector<bool> shots_;                // a screenshot of each frame
     std::vector<std::size_t> firstReading_;  // each frame's first reading's index
     std::size_t nextChange_ = 0, nextFrame_ = 0;

@@ -13,16 +13,10 @@
 
 namespace {
 
-constexpr double kFree = 1e6;  // the spin and the drag angles have no limit
-
 // What a file may set a number to: as far as the keys reach, one step past
-// either limit.
-double Lowest(const TunedValue &row) {
-    return row.limited ? static_cast<double>(row.low) - static_cast<double>(row.step) : -kFree;
-}
-double Highest(const TunedValue &row) {
-    return row.limited ? static_cast<double>(row.high) + static_cast<double>(row.step) : kFree;
-}
+// either limit. The spin and the drag angles know no limit: any float.
+double Lowest(const TunedValue &row) { return static_cast<double>(row.low) - static_cast<double>(row.step); }
+double Highest(const TunedValue &row) { return static_cast<double>(row.high) + static_cast<double>(row.step); }
 
 std::string Number(double value) {
     char text[32];
@@ -38,6 +32,7 @@ std::string Allowed(const TunedValue &row) {
         return "must be a whole multiple of " + Number(row.step) + " from " + Number(row.low) + " to " + Number(row.high);
     case ValueKind::Number: break;
     }
+    if (!row.limited) return "must be a number a float holds";
     return "must be a number from " + Number(Lowest(row)) + " to " + Number(Highest(row));
 }
 
@@ -86,7 +81,8 @@ bool SetValue(const TunedValue &row, double value, SimulationParameters &params,
         const float stored = static_cast<float>(value);
         const auto slack = [](double bound) { return 1e-6 * std::max(1.0, std::fabs(bound)); };
         const double low = Lowest(row), high = Highest(row);
-        if (!std::isfinite(value) || stored < low - slack(low) || stored > high + slack(high)) {
+        if (!std::isfinite(value) || !std::isfinite(stored) ||
+            (row.limited && (stored < low - slack(low) || stored > high + slack(high)))) {
             problem = Allowed(row);
             return false;
         }

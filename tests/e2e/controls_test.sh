@@ -48,6 +48,6 @@ untouched=$(grep -oE ' (drift_speed|opacity|lifetime|yaw|pitch|spin)=' "$recordi
 
 # The live frame is the state's frame: the exact replay takes the same one.
 replay_exact "$workdir/replay"
-cmp -s "$shot" "$workdir/replay/screenshot0.ppm" || fail "the live screenshot differs from the exact replay's"
+cmp -s "$shot" "$workdir/replay/frames/screenshot0.ppm" || fail "the live screenshot differs from the exact replay's"
 echo "sprite sizes $sizes; the last screenshot equals the exact replay's"
 pass

@@ -148,8 +148,9 @@ wait_exit() {
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
 # replay_exact DIR: renders the last session again, exactly, off screen in
-# DIR, drawing only the frames it took screenshots of: DIR/screenshot0.ppm
-# is then the session's last screenshot, as the capture draws it.
+# DIR, drawing only the frames it took screenshots of: DIR/frames/
+# screenshot0.ppm is then the session's last screenshot, as the capture
+# draws it.
 replay_exact() {
   mkdir -p "$1"
   [ -n "$SPRITE" ] && cp "$SPRITE" "$1/particle3.bmp"

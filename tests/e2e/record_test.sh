@@ -30,6 +30,12 @@ press F9
 for _ in $(seq 600); do grep -q "recorded the session as" "$workdir/stdout.txt" && break; sleep 0.1; done
 grep -q "recorded the session as $workdir/data/nimbrel/recordings/20" "$workdir/stdout.txt" ||
   fail "F9 printed no recording's path"
+# Twenty drags that leave the window by its left edge, moved off the
+# screen's: each turns the view by what the mouse moved.
+xdotool windowmove --sync "$id" 300 100
+for _ in $(seq 20); do xdotool mousemove --window "$id" 20 300 mousedown 1 mousemove 40 300 mouseup 1; done
+xdotool windowfocus --sync "$id"
+settle  # the drags taken
 kill -TERM "$nimbrel_pid"
 wait_exit 60
 [ "$exit_code" = 0 ] || fail "exit code $exit_code after SIGTERM"
@@ -48,7 +54,7 @@ capture() {
     __EGL_VENDOR_LIBRARY_FILENAMES=/usr/share/glvnd/egl_vendor.d/50_mesa.json "$CAPTURE" "$@")
 }
 replay_exact "$replay"
-cmp -s "$workdir/screenshot0.ppm" "$replay/screenshot0.ppm" || fail "the exact replay's screenshot differs from the live one"
+cmp -s "$workdir/screenshot0.ppm" "$replay/frames/screenshot0.ppm" || fail "the exact replay's screenshot differs from the live one"
 
 seconds=$(awk '/^clock / { first = $2 } END { }
   /^(run|frame):/ { for (i = 2; i <= NF; i++) { if ($i ~ /=|shot/) break; n = split($i, s, "+"); for (j = 1; j <= n; j++) if (s[j] != "-") total += s[j] } }
@@ -59,7 +65,11 @@ frames=$(ls "$replay/smooth" | wc -l)
   fail "the smooth replay has $frames frames for a session of $seconds thirtieths of a second"
 echo "live session: $(grep -c . "$last") lines; exact and smooth replays: $frames frames at 30 fps"
 
-# --resume: the values the session ended on, fade-out among them.
+# --resume: the values the session ended on, fade-out among them and the
+# view turned by the drags past the window's edge.
+yaw=$(recorded yaw)
+echo "the view's yaw went: $yaw"
+[ "${yaw##* }" = 5560.0 ] || fail "twenty drags of 280 pixels past the window's edge did not each turn the view 280 degrees"
 start_nimbrel with-sprite --resume
 id=$(wait_for_window Nimbrel)
 "$CLOSE_TOOL" "$id"
