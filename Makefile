@@ -50,7 +50,7 @@ fuzz:
 	rm -rf $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus $(BUILD_FUZZ)/recording-corpus
 	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus $(BUILD_FUZZ)/recording-corpus
 	cp data/presets/*.toml $(BUILD_FUZZ)/preset-corpus/
-	cp tests/fuzz/seed.rec $(BUILD_FUZZ)/recording-corpus/
+	cp tests/fuzz/seed.rec tests/fuzz/seed2.rec $(BUILD_FUZZ)/recording-corpus/
 	$(BUILD_FUZZ)/tests/make_dib_corpus $(BUILD_FUZZ)/corpus
 	cp tests/golden/tour.keys $(BUILD_FUZZ)/key-corpus/
 	printf -- '--frames\0001\000--keys=1:Q,1:F7\000--out\000o' > $(BUILD_FUZZ)/key-corpus/args
@@ -66,6 +66,7 @@ fuzz:
 bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 	$(BUILD)/bench/frame_bench
+	$(BUILD)/bench/recorder_bench
 
 # The Debian package, build/nimbrel_VERSION_amd64.deb, the same whatever
 # the umask (tests/package_modes_test.sh builds it under 002 and 077),

@@ -86,7 +86,8 @@ PlannedFrame FramePlan::Prepare(int k) {
         frame.now = replay_->BeginExactFrame(live, app_.params, app_.panelShown, app_.smoke);
         screenshot = replay_->ScreenshotIn(live);
         frame.videoCopies = videoCopies_[live];
-        frame.drawn = InPart(time) && (Png(k) || frame.videoCopies > 0 || screenshot);
+        const bool video = !options_.videoPath.empty() && frame.videoCopies > 0;
+        frame.drawn = InPart(time) && (Png(k) || video || screenshot);
     } else {
         frame.now = static_cast<std::uint32_t>(ClockOf(static_cast<std::uint64_t>(k)));
         // The last frame ends on the session's last values.

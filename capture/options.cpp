@@ -238,9 +238,11 @@ installed copy.
                  render a recorded session again: one in the recordings
                  folder by name (last-session, or one kept with F9) or a
                  file (a path with a '/'). Its values, changes and
-                 screenshots come from it; --frames, --keys and --preset
-                 cannot go with it. By default it plays smoothly at --fps,
-                 each change at the first frame that reaches its time
+                 screenshots come from it (the screenshots into --out's
+                 folder, or beside the video); --frames, --keys and
+                 --preset cannot go with it. By default it plays smoothly
+                 at --fps, each change at the first frame that reaches its
+                 time
   --exact        with --replay: the live frames themselves, with the
                  session's own clock, bit for bit; the video shows at each
                  tick the latest live frame
