@@ -191,6 +191,10 @@ bool OpenMainWindow(WindowMode mode, bool startFullscreen, int width, int height
         if (!platform.inHiddenWindow) platform.lastError = offScreenError;
         return platform.inHiddenWindow;
     }
+    // A press that brings the window the keyboard's focus acts as well: a
+    // drag begun on an unfocused window turns the view, where SDL would
+    // drop a press that comes within moments of the focus.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (!StartVideo()) return Failed("cannot start the window system");
     // Without a display SDL falls back to drawing nowhere; a window nobody
     // can see or close is no use.

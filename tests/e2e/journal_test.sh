@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The session is written as it runs: killed with SIGKILL after a Tab, it
 # leaves a journal whose exact replay takes that screenshot, byte for byte,
-# and the next start keeps it. Two instances pressing F9 together three
-# times keep six recordings.
+# and the next start keeps it. Twenty drags past the window's left edge
+# turn the view by what the mouse moved, and --resume starts from it. Two
+# instances pressing F9 together three times keep six recordings.
 source "$(dirname "$0")/lib.sh"
+same=0
 
 start_nimbrel
 id=$(wait_for_window Nimbrel)
@@ -22,7 +24,38 @@ cmp -s "$workdir/screenshot0.ppm" "$workdir/replay/frames/screenshot0.ppm" ||
   fail "the killed session's exact replay differs from its screenshot"
 grep -q "a session cut short" "$workdir/replay.txt" || fail "the replay did not say the session was cut short"
 
-# The next start keeps it; two instances, F9 three times each, together.
+# Twenty drags that leave the window by its left edge, moved off the
+# screen's: each turns the view by what the mouse moved, 280 degrees, never
+# by a wrapped position. (A press the window system drops, on a busy
+# machine, is no drag; the steps of those taken are checked.)
+start_nimbrel
+id=$(wait_for_window Nimbrel)
+xdotool windowmove --sync "$id" 300 100
+for _ in $(seq 20); do xdotool mousemove --sync --window "$id" 20 300 mousedown 1 mousemove --sync 40 300 mouseup 1; done
+# The journal, written as the session runs, shows the drags taken: wait
+# until it shows all twenty, or no more for two seconds.
+taken=0
+for _ in $(seq 600); do
+  now=$(recorded yaw | wc -w)
+  [ "$now" -ge 21 ] && break
+  [ "$now" = "$taken" ] && same=$((same + 1)) || same=0
+  taken=$now
+  [ "$same" -ge 20 ] && break
+  sleep 0.1
+done
+kill -TERM "$nimbrel_pid"
+wait_exit 20
+steps=$(recorded yaw | awk '{ for (i = 2; i <= NF; i++) print $i - $(i - 1) }' | sort -u | tr '\n' ' ')
+echo "drags past the window's edge: $(( $(recorded yaw | wc -w) - 1 )) of 20 taken, each turning the view by $steps"
+[ "$steps" = "280 " ] || fail "drags of 280 pixels past the window's edge turned the view by $steps: $(recorded yaw)"
+[ "$(recorded yaw | wc -w)" -ge 11 ] || fail "fewer than ten of twenty drags taken: $(recorded yaw)"
+start_nimbrel with-sprite --resume
+id=$(wait_for_window Nimbrel)
+"$CLOSE_TOOL" "$id"
+wait_exit 20
+[ "$exit_code" = 0 ] || fail "--resume after the drags: exit code $exit_code"
+
+# The next starts kept it; two instances, F9 three times each, together.
 start_nimbrel
 first_id=$(wait_for_window Nimbrel)
 (cd "$workdir" && exec "$NIMBREL" >"$workdir/second.txt" 2>&1) &
