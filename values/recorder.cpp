@@ -146,7 +146,11 @@ std::string RecordingPath(const std::string &nameOrFile) {
 bool CanWriteRecording(const std::string &path, std::string &message) {
     ReplacementFile file;
     if (file.Open(path)) return true;
-    message = "cannot record the session as " + path + ": " + std::strerror(errno);
+    const int reason = errno;
+    std::error_code code;
+    const fs::file_status status = fs::status(path, code);
+    const bool other = fs::exists(status) && !fs::is_regular_file(status);
+    message = "cannot record the session as " + path + ": " + (other ? "it is not a regular file" : std::strerror(reason));
     return false;
 }
 
