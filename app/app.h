@@ -39,6 +39,7 @@ struct App {
     MessageQueue messages;  // waiting for the frame loop
     InputState input;
     bool panelShown = false;  // hidden at start
+    bool panelDrawn = true;   // false: a replay leaves the recorded panel out of its frames
     Panel panel;
     bool screenshotRequested = false;  // of the next frame
     std::string screenshotPath = kScreenshotFile;  // the working folder's, in the program

@@ -35,6 +35,7 @@ int main(int argc, char **argv) {
 
     // The program's state: the process-wide blocks, handed down.
     App app(gParams, gParticles, gSmoke);
+    app.panel.live = true;  // kept in place between runs, with notices
 
     // A preset's values are in place before the pool is filled, so the
     // first frame already shows the look.

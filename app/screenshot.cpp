@@ -2,6 +2,7 @@
 #include "app/screenshot.h"
 
 #include <cstddef>
+#include <filesystem>
 #include <new>
 #include <vector>
 
@@ -10,22 +11,37 @@
 #include "render/graphics.h"
 #include "render/read_back.h"
 
-bool SaveScreenshot(const char *path, int width, int height) {
+namespace {
+
+ScreenshotOutcome NotWritten(const char *path, const std::string &why) {
+    PrintOutputLine(std::string("Warning: cannot write ") + path + ": " + why + "\n");
+    return {false, std::string("cannot save ") + path + ": " + why};
+}
+
+}  // namespace
+
+ScreenshotOutcome SaveScreenshot(const char *path, int width, int height) {
     std::vector<unsigned char> rgb;
     // A negative size reads nothing: the writer refuses it with its line.
     if (width >= 0 && height >= 0) {
         try {
             rgb.resize(std::size_t{3} * static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
         } catch (const std::bad_alloc &) {
-            PrintOutputLine(std::string("Warning: cannot write ") + path + ": out of memory\n");
-            return false;
+            return NotWritten(path, "out of memory");
         }
-        if (!ReadBackRgb(width, height, rgb.data())) {
-            PrintOutputLine(std::string("Warning: cannot write ") + path + ": the frame cannot be read back\n");
-            return false;
-        }
+        if (!ReadBackRgb(width, height, rgb.data())) return NotWritten(path, "the frame cannot be read back");
     }
     const PpmOutcome outcome = WritePpm(path, rgb.data(), width, height);
     PrintOutputLine(outcome.line);
-    return outcome.written;
+    if (!outcome.written) {
+        std::string why = outcome.line;  // "Warning: cannot open ...\n", as the terminal has it
+        while (!why.empty() && why.back() == '\n') why.pop_back();
+        return {false, why.rfind("Warning: ", 0) == 0 ? why.substr(9) : why};
+    }
+    // The name, and the folder it went into, in full.
+    std::error_code ignored;
+    const std::filesystem::path file(path);
+    const std::filesystem::path folder = std::filesystem::absolute(file, ignored).parent_path();
+    return {true, "saved " + file.filename().string() + " (" + std::to_string(width) + " x " +
+                      std::to_string(height) + ") in " + folder.string()};
 }

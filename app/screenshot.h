@@ -4,15 +4,23 @@
 // the back buffer's contents are undefined.)
 #pragma once
 
-// The file Tab writes in the working directory, and its size: the whole
-// drawable.
+// The file Tab writes in the working directory; it holds the whole
+// drawable, whatever its size, and only the smoke.
 constexpr const char *kScreenshotFile = "screenshot0.ppm";
+
+#include <string>
+
+// What a screenshot came to: whether it was written, and a short notice
+// for the screen naming the file and where it went, or why not.
+struct ScreenshotOutcome {
+    bool written = false;
+    std::string notice;
+};
 
 // Reads back width x height pixels from the lower-left corner of the
 // frame and writes them to `path` as a binary PPM (see image/ppm_writer.h),
-// printing the writer's line on the standard output. False when nothing
-// was written.
-bool SaveScreenshot(const char *path, int width, int height);
+// printing the writer's line on the standard output.
+ScreenshotOutcome SaveScreenshot(const char *path, int width, int height);
 
 // What saves a screenshot: SaveScreenshot, or a test's stand-in.
-using ScreenshotWriter = bool (*)(const char *path, int width, int height);
+using ScreenshotWriter = ScreenshotOutcome (*)(const char *path, int width, int height);

@@ -53,6 +53,8 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
         return false;
     case MessageKind::Text:  // for a text field of the panel, which takes it first
         return false;
+    case MessageKind::Wheel:  // for the panel, under the pointer; the smoke takes none
+        return false;
     case MessageKind::MouseMove:
         input.mouseX = PositionX(message.param);
         input.mouseY = PositionY(message.param);

@@ -165,6 +165,8 @@ int main(int argc, char **argv) {
     const CaptureOptions &options = parsed.options;
     // The program's state, driven by the plan rather than the window.
     App app(gParams, gParticles, gSmoke);
+    // A replay's frames hold the smoke; the panel only when asked for.
+    app.panelDrawn = options.replay.empty() || options.panel;
 
     if (!options.preset.empty()) {
         const PresetLoad preset = LoadPreset(options.preset, ProgramFolder());

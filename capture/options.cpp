@@ -157,6 +157,7 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     CLI::Option *presetOption = app.add_option("--preset", options.preset);
     CLI::Option *replayOption = app.add_option("--replay", options.replay);
     CLI::Option *exactOption = app.add_flag("--exact", options.exact)->disable_flag_override();
+    CLI::Option *panelOption = app.add_flag("--panel", options.panel)->disable_flag_override();
     CLI::Option *fromOption = app.add_option("--from", options.from)->transform(Seconds());
     CLI::Option *toOption = app.add_option("--to", options.to)->transform(Seconds());
     const std::string problem = ParseCommandLine(app, args);
@@ -172,7 +173,7 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     for (CLI::Option *own : {keysOption, presetOption, framesOption})
         if (replay && own->count() > 0)
             return fail(own->get_name() + " cannot go with --replay: the recording has its own");
-    for (CLI::Option *part : {exactOption, fromOption, toOption})
+    for (CLI::Option *part : {exactOption, panelOption, fromOption, toOption})
         if (!replay && part->count() > 0) return fail(part->get_name() + " goes with --replay");
     if (toOption->count() > 0 && options.to <= options.from)
         return fail("--to: must come after --from");
@@ -246,6 +247,9 @@ installed copy.
   --exact        with --replay: the live frames themselves, with the
                  session's own clock, bit for bit; the video shows at each
                  tick the latest live frame
+  --panel        with --replay: draw the panel where the session showed
+                 it (it opens where it first opens, with this machine's
+                 timings); by default the frames hold the smoke alone
   --from S, --to S
                  with --replay: only the part between S and S seconds of
                  the session (the smoke still steps from the start)

@@ -24,6 +24,7 @@ struct CaptureOptions {
     // frames, keys and values come from it.
     std::string replay;
     bool exact = false;       // the live frames and clock, not --fps's
+    bool panel = false;       // draw the recorded panel, as it was shown
     double from = 0.0;        // the part, in seconds of the session
     double to = -1.0;         // negative: to the end
 };

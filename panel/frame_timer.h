@@ -1,7 +1,9 @@
 // The panel's frame timings: the frame rate and the simulation's and the
-// drawing's share of a frame, averaged over half a second of frames.
+// drawing's share of a frame, averaged over half a second of frames, and
+// the last few seconds of frame times for a graph, renewed with them.
 #pragma once
 
+#include <array>
 #include <chrono>
 
 #include "panel/panel_text.h"
@@ -17,6 +19,10 @@ public:
     void Forget() { haveLastStart_ = false; }
 
     const FrameTimings &Shown() const { return shown_; }
+    // The last kGraphFrames frame times in milliseconds, the oldest first
+    // (zero before there were so many), as of the latest renewal.
+    static constexpr int kGraphFrames = 240;  // four seconds at 60 frames a second
+    const std::array<float, kGraphFrames> &Graph() const { return graph_; }
     // Whether Shown changed since the last call.
     bool TakeChanged();
 
@@ -26,5 +32,8 @@ private:
     int frames_ = 0;
     double periodMs_ = 0.0, simulationMs_ = 0.0;
     FrameTimings shown_;
+    std::array<float, kGraphFrames> recent_{};  // a ring, next_ the oldest
+    int next_ = 0;
+    std::array<float, kGraphFrames> graph_{};
     bool changed_ = false;
 };

@@ -1,9 +1,13 @@
-// The panel drawn with Dear ImGui, live or from its cached texture.
+// The panel drawn with Dear ImGui, built anew or drawn again as last built.
 #include "panel/panel.h"
 
 #include <imgui.h>
 #include <backends/imgui_impl_opengl2.h>
 
+#include <cstdlib>
+#include <cstring>
+
+#include "panel/panel_state.h"
 #include "panel/panel_text.h"
 #include "render/gl.h"
 #include "render/graphics.h"
@@ -13,112 +17,238 @@ namespace {
 
 // Sizes in pixels at the window's start-up size; a capture of another size
 // scales them (PixelScale), so the panel keeps its share of the frame.
-constexpr float kMarginAtStart = 8.0f;  // from the window's top-left corner
+constexpr float kMarginAtStart = 8.0f;  // from the window's top-left corner, where it first opens
 
-constexpr float kLabelWidthAtStart = 140.0f;
-constexpr float kSliderWidthAtStart = 170.0f;
+// The columns of a value's row: its label, its slider, the value, its
+// reset button, its keys. Fixed, so that nothing moves as values change.
+constexpr float kLabelWidthAtStart = 124.0f;
+constexpr float kSliderWidthAtStart = 140.0f;
+constexpr float kValueColumnAtStart = kLabelWidthAtStart + kSliderWidthAtStart + 8.0f;
+constexpr float kResetColumnAtStart = kValueColumnAtStart + 58.0f;
+constexpr float kKeysColumnAtStart = kResetColumnAtStart + 50.0f;
+// The drag angles' row, from the slider's column: yaw, its button, pitch,
+// its button, the hint.
+constexpr float kAngleColumnsAtStart[] = {0.0f, 66.0f, 144.0f, 212.0f, 296.0f};
+
+// How much of the smoke shows through the panel's background.
+constexpr float kBackgroundAlpha = 0.55f;
+constexpr float kGraphHeightAtStart = 40.0f;
 
 // The sizes for the frame being drawn.
 float Scaled(float atStart) { return atStart * PixelScale(); }
-int Margin() { return static_cast<int>(Scaled(kMarginAtStart)); }
+float Margin() { return static_cast<float>(static_cast<int>(Scaled(kMarginAtStart))); }
 
 void Start(Panel &panel) {
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
     ImGuiIO &io = ImGui::GetIO();
-    io.IniFilename = nullptr;  // nothing to remember between runs
+    io.IniFilename = nullptr;  // its place is kept by panel_state, as a file from outside
     io.LogFilename = nullptr;
+    // A press between the controls never moves the window; its title
+    // bar, which does, always stays on screen.
+    io.ConfigWindowsMoveFromTitleBarOnly = true;
     ImGui::StyleColorsDark();
-    // Opaque and borderless, so that a copy of its pixels is the panel.
-    ImGui::GetStyle().WindowBorderSize = 0.0f;
     if (PixelScale() != 1.0f) {
         ImGui::GetStyle().ScaleAllSizes(PixelScale());
         io.FontGlobalScale = PixelScale();
     }
     ImGui_ImplOpenGL2_Init();
+    panel.presets.live = panel.live;
+    if (panel.live) LoadPanelPlace(panel.place);
     panel.ready = true;
 }
 
-// A slider over the value's notches, showing the value as the panel's
-// lines read it; moved, it sets the value on its notch.
-void Slider(const TunedValue &row, SimulationParameters &params, ControlRects &controls) {
+void StartEdit(ValueEdit &edit, const TunedValue &row, const SimulationParameters &params) {
+    edit.row = IndexOf(row);
+    edit.focus = true;
+    const std::string text = ValueText(row, params);
+    std::snprintf(edit.text, sizeof edit.text, "%s", text.c_str());
+}
+
+// The field that takes a typed value in place of the slider: Return sets
+// it, within the range a preset may give; Escape or a click elsewhere
+// leaves the value as it was.
+void TypeValue(Panel &panel, const TunedValue &row, SimulationParameters &params, const char *id) {
+    ValueEdit &edit = panel.edit;
+    if (edit.focus) ImGui::SetKeyboardFocusHere();
+    const bool entered = ImGui::InputText(id, edit.text, sizeof edit.text,
+                                          ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll |
+                                              ImGuiInputTextFlags_CharsNoBlank);
+    if (entered) {
+        SimulationParameters typed = params;
+        std::string problem;
+        if (ParseValueText(row, edit.text, typed, problem))
+            params = typed;
+        else
+            panel.outcome.Show(std::string(row.label) + ": " + problem);
+        edit.row = -1;
+    } else if (!edit.focus && !ImGui::IsItemActive()) {
+        edit.row = -1;
+    }
+    edit.focus = false;
+}
+
+// A slider over the value's notches; moved, it sets the value on its
+// notch. Ctrl+click or a double-click types a value instead; the wheel
+// over it steps it as its keys do.
+void SliderOrField(Panel &panel, const TunedValue &row, SimulationParameters &params, int wheel) {
+    ValueEdit &edit = panel.edit;
+    const int index = IndexOf(row);
+    const std::string id = std::string("##") + row.label;
+    ImGui::SetNextItemWidth(Scaled(kSliderWidthAtStart));
+    if (edit.row == index) {
+        TypeValue(panel, row, params, id.c_str());
+        return;
+    }
+    int notch = NotchOf(row, params);
+    const bool moved = ImGui::SliderInt(id.c_str(), &notch, 0, NotchCount(row) - 1, "", ImGuiSliderFlags_NoInput);
+    const bool doubleClick = ImGui::IsItemHovered() && ImGui::IsMouseDoubleClicked(0);
+    if (ImGui::IsItemActivated() && !doubleClick) {
+        edit.pressedRow = index;
+        edit.pressedValue = ValueOf(row, params);
+    }
+    if ((ImGui::IsItemActivated() && ImGui::GetIO().KeyCtrl) || doubleClick) {
+        // The value the first click moved the slider from.
+        std::string ignored;
+        if (doubleClick && edit.pressedRow == index) SetValue(row, edit.pressedValue, params, ignored);
+        StartEdit(edit, row, params);
+        return;
+    }
+    if (moved) SetNotch(row, notch, params);
+    if (wheel != 0 && ImGui::IsItemHovered())
+        for (int i = 0; i < std::abs(wheel); ++i) PressKey(row, wheel > 0, params);
+}
+
+// A value's row: label, slider, value, a reset button while it differs
+// from its start value, keys.
+void ValueRow(Panel &panel, const TunedValue &row, SimulationParameters &params, int wheel) {
+    ControlRects &controls = panel.controls;
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted(row.label);
     ImGui::SameLine(Scaled(kLabelWidthAtStart));
-    ImGui::SetNextItemWidth(Scaled(kSliderWidthAtStart));
-    std::string shown;  // ImGui reads it as a format: % doubled
-    for (char c : ShownValue(row, params)) shown += c == '%' ? std::string("%%") : std::string(1, c);
-    int notch = NotchOf(row, params);
-    if (ImGui::SliderInt((std::string("##") + row.label).c_str(), &notch, 0, NotchCount(row) - 1, shown.c_str()))
-        SetNotch(row, notch, params);
+    SliderOrField(panel, row, params, wheel);
     controls.Remember(row.label);
-    ImGui::SameLine();
+    ImGui::SameLine(Scaled(kValueColumnAtStart));
+    ImGui::TextUnformatted(ShownValue(row, params).c_str());
+    static const SimulationParameters start;  // constant: the values a run starts with
+    if (!SameValue(row, params, start)) {
+        ImGui::SameLine(Scaled(kResetColumnAtStart));
+        if (ImGui::SmallButton((std::string("reset##") + row.label).c_str())) {
+            std::string ignored;
+            if (row.kind == ValueKind::Flag)
+                SetValue(row, start.*row.flag, params, ignored);
+            else
+                SetValue(row, ValueOf(row, start), params, ignored);
+        }
+        controls.Remember((std::string("reset ") + row.label).c_str());
+    }
+    ImGui::SameLine(Scaled(kKeysColumnAtStart));
     ImGui::TextUnformatted(KeysText(row, params).c_str());
 }
 
 // A small button that sets `angle` to zero.
 void ZeroButton(const char *label, float &angle, ControlRects &controls) {
-    ImGui::SameLine();
     if (ImGui::SmallButton(label)) angle = 0.0f;
     controls.Remember(label);
 }
 
-PanelRequests BuildPanel(Panel &panel, SimulationParameters &params, bool interactive) {
-    PanelRequests requests;
-    ControlRects &controls = panel.controls;
-    ImGuiIO &io = ImGui::GetIO();
-    io.DisplaySize = ImVec2(static_cast<float>(panel.width), static_cast<float>(panel.height));
-    FeedPanelFrame(panel.input, interactive);
-    ImGui_ImplOpenGL2_NewFrame();
-    ImGui::NewFrame();
-    ImGui::SetNextWindowPos(ImVec2(static_cast<float>(Margin()), static_cast<float>(Margin())));
-    ImGui::SetNextWindowBgAlpha(1.0f);
-    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_AlwaysAutoResize |
-                                   ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoFocusOnAppearing |
-                                   ImGuiWindowFlags_NoNav | ImGuiWindowFlags_NoMove;
-    ImGui::Begin("Nimbrel panel", nullptr, flags);
-    for (const TunedValue &row : kTunedValues) {
-        if (!row.slider) continue;
-        Slider(row, params, controls);
-        if (row.number == &SimulationParameters::spinAngle) ZeroButton("zero spin", params.spinAngle, controls);
-    }
+void DragAngles(SimulationParameters &params, ControlRects &controls) {
+    const auto column = [](int i) { return Scaled(kLabelWidthAtStart + kAngleColumnsAtStart[i]); };
     ImGui::AlignTextToFramePadding();
     ImGui::TextUnformatted("drag angles");
-    ImGui::SameLine(Scaled(kLabelWidthAtStart));
+    ImGui::SameLine(column(0));
     ImGui::Text("yaw %s", ShownValue(*FindValue("yaw"), params).c_str());
+    ImGui::SameLine(column(1));
     ZeroButton("zero yaw", params.yawAngle, controls);
-    ImGui::SameLine();
+    ImGui::SameLine(column(2));
     ImGui::Text("pitch %s", ShownValue(*FindValue("pitch"), params).c_str());
+    ImGui::SameLine(column(3));
     ZeroButton("zero pitch", params.pitchAngle, controls);
-    ImGui::SameLine();
+    ImGui::SameLine(column(4));
     ImGui::TextUnformatted("(left mouse)");
-    ImGui::Checkbox("fade-out  C", &params.fadeOut);
-    controls.Remember("fade-out");
-    ImGui::SameLine(Scaled(kLabelWidthAtStart + kSliderWidthAtStart * 0.5f));
-    ImGui::Checkbox("fade-in  M (wins over fade-out)", &params.fadeIn);
-    controls.Remember("fade-in");
-    if (ImGui::Button("Screenshot  Tab")) requests.screenshot = true;
-    controls.Remember("Screenshot");
-    ImGui::SameLine();
-    if (ImGui::Button("Start values")) params = SimulationParameters{};
-    controls.Remember("Start values");
-    ImGui::SameLine();
-    if (ImGui::Button("Save recording  F9")) requests.saveRecording = true;
-    controls.Remember("Save recording");
-    ImGui::Separator();
-    PresetControls(panel.presets, panel.outcome, params, Scaled(kLabelWidthAtStart), Scaled(kSliderWidthAtStart),
-                   controls);
-    ImGui::Separator();
-    // The timings and the closing line, as the panel's text has them:
-    // after a line for each value, the drag angles and the two fades.
+}
+
+// The timings and the closing line, as the panel's text has them, and the
+// frame times of the last seconds as a graph.
+void Timings(const Panel &panel) {
     const std::vector<std::string> &lines = panel.lines;
     for (std::size_t i = kPanelValueLines; i < lines.size(); ++i) ImGui::TextUnformatted(lines[i].c_str());
+    const auto &graph = panel.timer.Graph();
+    float longest = 0.0f;
+    for (float ms : graph) longest = ms > longest ? ms : longest;
+    char caption[48];
+    std::snprintf(caption, sizeof caption, "frame times, up to %.1f ms", static_cast<double>(longest));
+    ImGui::PlotLines("##frame times", graph.data(), static_cast<int>(graph.size()), 0, caption, 0.0f,
+                     longest > 0.0f ? longest * 1.1f : 1.0f,
+                     ImVec2(Scaled(kKeysColumnAtStart), Scaled(kGraphHeightAtStart)));
+}
+
+PanelRequests BuildPanelWindow(Panel &panel, SimulationParameters &params, int wheel) {
+    PanelRequests requests;
+    ControlRects &controls = panel.controls;
+    ImGui::SetNextWindowPos(ImVec2(Margin(), Margin()), ImGuiCond_FirstUseEver);
+    ImGui::SetNextWindowBgAlpha(kBackgroundAlpha);
+    // The wheel steps sliders rather than scrolling the window; the preset
+    // list scrolls as ever.
+    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoFocusOnAppearing | ImGuiWindowFlags_NoNav |
+                                   ImGuiWindowFlags_NoScrollWithMouse |
+                                   (panel.live ? ImGuiWindowFlags_None : ImGuiWindowFlags_NoSavedSettings);
+    if (ImGui::Begin("Nimbrel panel", nullptr, flags)) {
+        for (const TunedValue &row : kTunedValues) {
+            if (!row.slider) continue;
+            ValueRow(panel, row, params, wheel);
+            if (row.number == &SimulationParameters::spinAngle) {
+                ImGui::SameLine(Scaled(kKeysColumnAtStart + 90.0f));
+                ZeroButton("zero spin", params.spinAngle, controls);
+            }
+        }
+        DragAngles(params, controls);
+        ImGui::Checkbox("fade-out  C", &params.fadeOut);
+        controls.Remember("fade-out");
+        ImGui::SameLine(Scaled(kLabelWidthAtStart + kSliderWidthAtStart * 0.5f));
+        ImGui::Checkbox("fade-in  M (wins over fade-out)", &params.fadeIn);
+        controls.Remember("fade-in");
+        ImGui::TextDisabled("Ctrl+click or double-click a slider to type its value; the wheel steps it");
+        if (ImGui::Button("Screenshot  Tab")) requests.screenshot = true;
+        controls.Remember("Screenshot");
+        ImGui::SameLine();
+        if (ImGui::Button("Start values")) params = SimulationParameters{};
+        controls.Remember("Start values");
+        ImGui::SameLine();
+        if (ImGui::Button("Save recording  F9")) requests.saveRecording = true;
+        controls.Remember("Save recording");
+        ImGui::Separator();
+        PresetControls(panel.presets, panel.outcome, params, Scaled(kLabelWidthAtStart), Scaled(kSliderWidthAtStart),
+                       controls);
+        ImGui::Separator();
+        Timings(panel);
+    }
     panel.itemActive = ImGui::IsAnyItemActive();
-    if (interactive) SetPanelTyping(panel.input, io.WantTextInput);
-    panel.panelWidth = static_cast<int>(ImGui::GetWindowWidth());
-    panel.panelHeight = static_cast<int>(ImGui::GetWindowHeight());
-    SetPanelRect(panel.input, Margin(), Margin(), panel.panelWidth, panel.panelHeight);
+    const ImVec2 position = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
+    panel.panelX = static_cast<int>(position.x);
+    panel.panelY = static_cast<int>(position.y);
+    panel.panelWidth = static_cast<int>(size.x);
+    panel.panelHeight = static_cast<int>(size.y);
     ImGui::End();
+    return requests;
+}
+
+PanelRequests Build(Panel &panel, SimulationParameters &params, bool shown, bool interactive) {
+    ImGuiIO &io = ImGui::GetIO();
+    io.DisplaySize = ImVec2(static_cast<float>(panel.width), static_cast<float>(panel.height));
+    const int wheel = FeedPanelFrame(panel.input, interactive);
+    ImGui_ImplOpenGL2_NewFrame();
+    ImGui::NewFrame();
+    PanelRequests requests;
+    if (shown) {
+        requests = BuildPanelWindow(panel, params, wheel);
+    } else {
+        panel.itemActive = false;
+        panel.panelWidth = panel.panelHeight = 0;
+    }
+    if (panel.live) BuildNotices(panel.outcome.notices, panel.width, panel.height);
+    if (interactive) SetPanelTyping(panel.input, io.WantTextInput);
+    SetPanelRect(panel.input, panel.panelX, panel.panelY, panel.panelWidth, panel.panelHeight);
     ImGui::Render();
     return requests;
 }
@@ -132,7 +262,13 @@ void PanelFrameStarts(Panel &panel, bool shown) {
         panel.timer.Forget();
 }
 
-PanelRequests DrawPanel(Panel &panel, SimulationParameters &params) {
+PanelRequests DrawPanel(Panel &panel, SimulationParameters &params, bool shown, std::uint32_t now) {
+    Notices &notices = panel.outcome.notices;
+    if (panel.live) notices.Age(now);
+    if (!shown && !(panel.live && notices.Any())) {
+        panel.built = false;
+        return {};
+    }
     if (!panel.ready) Start(panel);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
@@ -140,32 +276,38 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params) {
     panel.width = viewport[2];
     panel.height = viewport[3];
 
-    // Hovered or worked: drawn live, every frame, with the mouse.
     const bool timingsChanged = panel.timer.TakeChanged();
     const PanelInput &input = panel.input;
-    if (input.buttonHeld || panel.itemActive || input.typing || PointerOverPanel(input)) {
+    const bool worked = shown && (input.buttonHeld || panel.itemActive || input.typing || panel.edit.row >= 0 ||
+                                  PointerOverPanel(input));
+    const bool unchanged = panel.built && sameDrawable && !timingsChanged && panel.builtShown == shown &&
+                           panel.builtNotices == notices.changes && (!shown || params == panel.shown);
+    PanelRequests requests;
+    if (worked) {
+        // Hovered or worked: built every frame, with the mouse.
         panel.lines = PanelLines(params, panel.timer.Shown());
-        const PanelRequests requests = BuildPanel(panel, params, true);
-        // ImGui's renderer saves and restores the state it changes:
-        // matrices and matrix mode, viewport, enables, blend function,
-        // bound texture, texture environment and client arrays.
-        ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
-        panel.cached = false;
-        return requests;
+        requests = Build(panel, params, shown, true);
+    } else if (!unchanged) {
+        panel.shown = params;
+        panel.lines = PanelLines(params, panel.timer.Shown());
+        // A new window takes its size from the frame before: built twice
+        // the first time, so that it opens fitting what it holds.
+        if (!panel.built && panel.panelWidth == 0) Build(panel, params, shown, false);
+        Build(panel, params, shown, false);
     }
-    if (panel.cached && sameDrawable && !timingsChanged && params == panel.shown) {
-        panel.cache.Draw(panel.width, panel.height);
-        return {};
-    }
-    panel.shown = params;
-    panel.lines = PanelLines(params, panel.timer.Shown());
-    // An auto-sized window takes its size from the frame before: build
-    // twice, so that the new text fits at once.
-    BuildPanel(panel, params, false);
-    BuildPanel(panel, params, false);
+    // ImGui's renderer saves and restores the state it changes: matrices
+    // and matrix mode, viewport, enables, blend function, bound texture,
+    // texture environment and client arrays. Its draw data stays as built
+    // until the next build.
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
-    panel.cached = panel.cache.Copy(Margin(), Margin(), panel.panelWidth, panel.panelHeight, panel.width, panel.height);
-    return {};
+    panel.built = !worked;
+    panel.builtShown = shown;
+    panel.builtNotices = notices.changes;
+    if (panel.live && ImGui::GetIO().WantSaveIniSettings) {
+        ImGui::GetIO().WantSaveIniSettings = false;
+        SavePanelPlace(panel.place);
+    }
+    return requests;
 }
 
 MessageUse PanelTakesMessage(Panel &panel, bool shown, const WindowMessage &message) {
@@ -178,9 +320,11 @@ MessageUse PanelTakesMessage(Panel &panel, bool shown, const WindowMessage &mess
 
 void ShutdownPanel(Panel &panel) {
     if (!panel.ready) return;
-    panel.cache.Release();
+    if (panel.live) SavePanelPlace(panel.place);
     ImGui_ImplOpenGL2_Shutdown();
     ImGui::DestroyContext();
     ResetPanelInput(panel.input);
+    const bool live = panel.live;
     panel = Panel{};
+    panel.live = live;
 }

@@ -32,20 +32,41 @@ bool IsFieldKey(std::uint32_t code) {
     return false;
 }
 
-void FeedKey(PanelInput &input, std::uint32_t code, bool down) {
-    for (const FieldKey &field : kFieldKeys) {
-        if (field.code != code) continue;
+// Ctrl with A selects the whole field.
+constexpr FieldKey kSelectAll = {'A', ImGuiKey_A};
+
+bool IsSelectAll(const PanelInput &input, std::uint32_t code) { return input.ctrlHeld && code == kSelectAll.code; }
+
+void FeedFieldKey(PanelInput &input, const FieldKey &field, bool down) {
 #if IMGUI_VERSION_NUM >= 18700
-        ImGui::GetIO().AddKeyEvent(field.key, down);
+    ImGui::GetIO().AddKeyEvent(field.key, down);
 #else
-        if (!input.keyMapSet) {
-            for (const FieldKey &mapped : kFieldKeys) ImGui::GetIO().KeyMap[mapped.key] = static_cast<int>(mapped.code);
-            input.keyMapSet = true;
-        }
-        ImGui::GetIO().KeysDown[code] = down;  // KeyMap maps the key to its code
-#endif
-        input.keyHeld[code] = down;
+    if (!input.keyMapSet) {
+        for (const FieldKey &mapped : kFieldKeys) ImGui::GetIO().KeyMap[mapped.key] = static_cast<int>(mapped.code);
+        ImGui::GetIO().KeyMap[kSelectAll.key] = static_cast<int>(kSelectAll.code);
+        input.keyMapSet = true;
     }
+    ImGui::GetIO().KeysDown[field.code] = down;  // KeyMap maps the key to its code
+#endif
+    input.keyHeld[field.code] = down;
+}
+
+void FeedKey(PanelInput &input, std::uint32_t code, bool down) {
+    for (const FieldKey &field : kFieldKeys)
+        if (field.code == code) FeedFieldKey(input, field, down);
+    if (code == kSelectAll.code && (input.keyHeld[code] || (down && input.ctrlHeld)))
+        FeedFieldKey(input, kSelectAll, down);
+}
+
+// Ctrl as ImGui sees it, from the panel's own record of the key.
+void FeedCtrl(bool down) {
+#if IMGUI_VERSION_NUM >= 18900
+    ImGui::GetIO().AddKeyEvent(ImGuiMod_Ctrl, down);
+#elif IMGUI_VERSION_NUM >= 18700
+    ImGui::GetIO().AddKeyEvent(ImGuiKey_ModCtrl, down);
+#else
+    ImGui::GetIO().KeyCtrl = down;
+#endif
 }
 
 void ReleaseKeys(PanelInput &input) {
@@ -59,7 +80,7 @@ MessageUse Typed(PanelInput &input, const WindowMessage &message) {
         // A key the field uses (Return, Backspace, the arrows) gets a frame
         // of its own: the field sees it pressed before what follows it,
         // and a key-up in the same frame cannot hide it.
-        if (!IsFieldKey(message.param)) return MessageUse::Typed;
+        if (!IsFieldKey(message.param) && !IsSelectAll(input, message.param)) return MessageUse::Typed;
         FeedKey(input, message.param, true);
         return MessageUse::Taken;
     case MessageKind::KeyRepeat:  // the field repeats held keys itself
@@ -85,6 +106,9 @@ MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
     // A key the panel holds since a field had the keyboard.
     if (message.kind == MessageKind::KeyUp && message.param < input.keyHeld.size() && input.keyHeld[message.param])
         FeedKey(input, message.param, false);
+    // Ctrl is followed, never taken: it is no control of the smoke's.
+    if ((message.kind == MessageKind::KeyDown || message.kind == MessageKind::KeyUp) && message.param == kKeyControl)
+        input.ctrlHeld = message.kind == MessageKind::KeyDown;
     const int x = PositionX(message.param), y = PositionY(message.param);
     switch (message.kind) {
     case MessageKind::MouseMove:
@@ -102,6 +126,10 @@ MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
         if (!input.buttonHeld) return MessageUse::Handler;
         input.buttonHeld = false;
         return MessageUse::Taken;
+    case MessageKind::Wheel:
+        if (!PointerOverPanel(input)) return MessageUse::Handler;
+        input.wheel += static_cast<std::int32_t>(message.param);
+        return MessageUse::Typed;  // turned notches share a frame
     default:
         return MessageUse::Handler;
     }
@@ -110,11 +138,13 @@ MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
 void PanelHidden(PanelInput &input) {
     if (ImGui::GetCurrentContext()) ReleaseKeys(input);
     input.buttonHeld = false;
+    input.wheel = 0;
+    input.ctrlHeld = false;
     if (input.typing) SetTextInput(false);
     input.typing = false;
 }
 
-void FeedPanelFrame(PanelInput &input, bool interactive) {
+int FeedPanelFrame(PanelInput &input, bool interactive) {
     ImGuiIO &io = ImGui::GetIO();
     const Clock::time_point now = Clock::now();
     // ImGui times key repeat, double clicks and the cursor's blink by it.
@@ -127,13 +157,19 @@ void FeedPanelFrame(PanelInput &input, bool interactive) {
     const ImVec2 position = known ? ImVec2(static_cast<float>(input.pointerX), static_cast<float>(input.pointerY))
                                   : ImVec2(-FLT_MAX, -FLT_MAX);
     const bool down = interactive && input.buttonHeld;
+    const int wheel = interactive ? input.wheel : 0;
+    input.wheel = 0;
+    FeedCtrl(interactive && input.ctrlHeld);
 #if IMGUI_VERSION_NUM >= 18700
     io.AddMousePosEvent(position.x, position.y);
     io.AddMouseButtonEvent(0, down);
+    if (wheel != 0) io.AddMouseWheelEvent(0.0f, static_cast<float>(wheel));
 #else
     io.MousePos = position;
     io.MouseDown[0] = down;
+    io.MouseWheel = static_cast<float>(wheel);
 #endif
+    return wheel;
 }
 
 void SetPanelRect(PanelInput &input, int x, int y, int width, int height) {

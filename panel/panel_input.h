@@ -28,6 +28,8 @@ struct PanelInput {
     int pointerX = 0, pointerY = 0;
     bool buttonHeld = false;  // from a press made over the panel to its release
     bool typing = false;
+    bool ctrlHeld = false;  // Ctrl, for Ctrl+click and Ctrl+A
+    int wheel = 0;          // notches turned over the panel, not yet handed to ImGui
     int x = 0, y = 0, width = 0, height = 0;  // the panel, as laid out last
     std::array<bool, 256> keyHeld{};          // fed down to ImGui, not yet up
     bool keyMapSet = false;
@@ -36,9 +38,9 @@ struct PanelInput {
 };
 
 // What the panel takes of the window messages while it shows: follows
-// the mouse, takes a left press made over the panel with its release, and
-// while a text field has the keyboard takes every key and typed
-// character. The keys the field uses (Return, Escape, Backspace, the
+// the mouse and Ctrl, takes a left press made over the panel with its
+// release and the wheel turned over it, and while a text field has the
+// keyboard takes every key and typed character. The keys the field uses (Return, Escape, Backspace, the
 // arrows) take a frame of their own; the rest of the typing shares one.
 MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message);
 
@@ -46,9 +48,11 @@ MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message);
 // typed text stops.
 void PanelHidden(PanelInput &input);
 
-// Hands ImGui the mouse for the frame about to be built, or none when
-// `interactive` is false, and the real time since the last frame built.
-void FeedPanelFrame(PanelInput &input, bool interactive);
+// Hands ImGui the mouse, Ctrl and the wheel for the frame about to be
+// built, or none when `interactive` is false, and the real time since the
+// last frame built. The wheel's notches are handed over once and returned,
+// for the sliders to step by.
+int FeedPanelFrame(PanelInput &input, bool interactive);
 
 // Where the panel was laid out last, in window pixels.
 void SetPanelRect(PanelInput &input, int x, int y, int width, int height);

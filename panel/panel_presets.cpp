@@ -9,32 +9,54 @@
 #include <vector>
 
 #include "io/user_message.h"
+#include "panel/panel_state.h"
 #include "platform/sdl_platform.h"
 
 namespace {
 
 using Asking = PresetPanel::Asking;
 
-std::string Plural(int count, const char *one, const char *many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
+// "a.toml, b c.toml" and how many more: every name, up to a line's worth.
+std::string Names(const std::vector<std::string> &names) {
+    constexpr std::size_t kMostNamed = 8;
+    std::string said;
+    for (std::size_t i = 0; i < names.size() && i < kMostNamed; ++i) said += (i ? ", " : "") + names[i];
+    if (names.size() > kMostNamed) said += " and " + std::to_string(names.size() - kMostNamed) + " more";
+    return said;
 }
 
-void ListPresetsAgain(PresetPanel &panel) {
+// What the listing passed over in the user's folder, named, said once for
+// each change of the folder (in this run or an earlier one), and only by
+// the live program: as a notice and a line, never in the panel, which a
+// picture may hold.
+void SayPassedOver(const PassedOver &passed, Outcome &outcome) {
+    std::string said;
+    if (!passed.badNames.empty()) said = Names(passed.badNames) + " (" + kPresetNameRule + ")";
+    if (!passed.notRegular.empty())
+        said += (said.empty() ? "" : "; ") + Names(passed.notRegular) + " (not a regular file)";
+    const std::string passedOver = said.empty() ? "" : "passed over in " + UserPresetFolder() + ": " + said;
+    if (SaidBefore(passedOver)) return;
+    RememberSaid(passedOver);
+    if (passedOver.empty()) return;
+    outcome.notices.Tell(passedOver);
+    PrintOutputLine(passedOver + "\n");
+}
+
+// Lists the presets again, keeping the row picked, or picking `pick`, the
+// name of the user's preset just saved.
+void ListPresetsAgain(PresetPanel &panel, Outcome &outcome, const std::string &pick = "") {
+    const std::string picked = panel.picked >= 0 && panel.picked < static_cast<int>(panel.presets.size())
+                                   ? panel.presets[static_cast<std::size_t>(panel.picked)].path
+                                   : "";
     PassedOver passed;
     panel.presets = ListPresets(ProgramFolder(), &passed);
     panel.presetsListed = true;
     panel.picked = -1;
-    std::string said;
-    if (passed.badNames > 0)
-        said = Plural(passed.badNames, "file whose name breaks the rule", "files whose names break the rule") + " (" +
-               kPresetNameRule + ")";
-    if (passed.notRegular > 0)
-        said += (said.empty() ? "" : "; ") + Plural(passed.notRegular, "entry that is", "entries that are") +
-                " not a regular file";
-    const std::string passedOver = said.empty() ? "" : "passed over in " + UserPresetFolder() + ": " + said;
-    // Said once, not at every listing.
-    if (!passedOver.empty() && passedOver != panel.passedOver) PrintOutputLine(passedOver + "\n");
-    panel.passedOver = passedOver;
+    for (std::size_t i = 0; i < panel.presets.size(); ++i) {
+        const PresetEntry &entry = panel.presets[i];
+        if (pick.empty() ? entry.path == picked : !entry.builtIn && entry.name == pick) panel.picked = static_cast<int>(i);
+    }
+    if (panel.live) SayPassedOver(passed, outcome);
 }
 
 // A name as the list shows it: quoted where spaces at either end would
@@ -54,10 +76,14 @@ int FilterNameCharacter(ImGuiInputTextCallbackData *data) {
 }
 
 // Text wrapped inside the panel, however long: an outcome names a path
-// and a reason.
+// and a reason. Its last short word never stands alone on a line: the
+// space before it does not break.
 void Wrapped(const std::string &text, float width) {
+    std::string shown = text;
+    const std::size_t space = shown.rfind(' ');
+    if (space != std::string::npos && shown.size() - space <= 6) shown.replace(space, 1, "\xC2\xA0");
     ImGui::PushTextWrapPos(ImGui::GetCursorPosX() + width);
-    ImGui::TextUnformatted(text.c_str());
+    ImGui::TextUnformatted(shown.c_str());
     ImGui::PopTextWrapPos();
 }
 
@@ -72,9 +98,9 @@ void LoadPicked(const PresetPanel &panel, Outcome &outcome, SimulationParameters
 void SaveNamed(PresetPanel &panel, Outcome &outcome, const SimulationParameters &params) {
     const std::string name = panel.saveName;
     std::string message;
-    SavePreset(name, params, NIMBREL_VERSION, message);
+    const bool saved = SavePreset(name, params, NIMBREL_VERSION, message);
     outcome.Tell(message);
-    ListPresetsAgain(panel);
+    ListPresetsAgain(panel, outcome, saved ? name : "");
 }
 
 // A question and its two answers; true once answered.
@@ -95,7 +121,7 @@ bool Ask(const std::string &question, const char *yesLabel, bool &yes, ControlRe
 // and Save as under a typed name (over an existing one once confirmed).
 void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &params, float labelWidth,
                     float fieldWidth, ControlRects &controls) {
-    if (!panel.presetsListed) ListPresetsAgain(panel);
+    if (!panel.presetsListed) ListPresetsAgain(panel, outcome);
     const bool picked = panel.picked >= 0 && panel.picked < static_cast<int>(panel.presets.size());
     const PresetEntry *entry = picked ? &panel.presets[static_cast<std::size_t>(panel.picked)] : nullptr;
 
@@ -116,10 +142,19 @@ void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &
     }
     ImGui::SameLine();
     ImGui::BeginGroup();
+    // Both always there, so that nothing moves; each usable once a row it
+    // acts on is picked.
+    ImGui::BeginDisabled(!entry);
     if (ImGui::Button("Load") && entry) LoadPicked(panel, outcome, params);
     controls.Remember("Load");
-    if (entry && !entry->builtIn && ImGui::Button("Delete")) panel.asking = Asking::Delete;
+    ImGui::EndDisabled();
+    ImGui::BeginDisabled(!entry || entry->builtIn);
+    if (ImGui::Button("Delete") && entry && !entry->builtIn) {
+        panel.asking = Asking::Delete;
+        outcome.Clear();
+    }
     controls.Remember("Delete");
+    ImGui::EndDisabled();
     ImGui::EndGroup();
     bool yes = false;
     if (panel.asking == Asking::Delete && entry && Ask("Delete \"" + entry->name + "\"?", "Yes, delete", yes, controls)) {
@@ -128,7 +163,7 @@ void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &
             std::string message;
             DeletePreset(entry->name, message);
             outcome.Tell(message);
-            ListPresetsAgain(panel);
+            ListPresetsAgain(panel, outcome);
         }
     }
 
@@ -155,8 +190,10 @@ void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &
     if (save) {
         if (!ValidPresetName(panel.saveName))
             outcome.Tell(std::string("cannot save preset \"") + panel.saveName + "\": " + kPresetNameRule);
-        else if (UserPresetExists(panel.saveName))
+        else if (UserPresetExists(panel.saveName)) {
             panel.asking = Asking::Replace;
+            outcome.Clear();  // the question stands alone
+        }
         else
             SaveNamed(panel, outcome, params);
     }
@@ -166,7 +203,6 @@ void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &
         if (yes) SaveNamed(panel, outcome, params);
     }
     const float wrap = labelWidth + fieldWidth + 120.0f;
-    if (!panel.passedOver.empty()) Wrapped(panel.passedOver, wrap);
     if (!outcome.latest.empty()) Wrapped(outcome.latest, wrap);
 }
 

@@ -17,7 +17,7 @@
 struct PresetPanel {
     std::vector<PresetEntry> presets;
     bool presetsListed = false;
-    std::string passedOver;  // what the listing passed over, said once
+    bool live = false;  // the live program's: what the listing passed over is said, once for each change
     int picked = -1;
     char saveName[kMaxPresetNameLength + 1] = "";
     int offered = 0, refused = 0;  // characters typed into the name field in this frame, and refused

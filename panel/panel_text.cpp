@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -24,7 +25,16 @@ std::string FormatValue(double value, int decimals) {
 }
 
 std::string ShownValue(const TunedValue &row, const SimulationParameters &params) {
-    return FormatValue(ValueOf(row, params), row.decimals) + row.unit;
+    // The decimals of its step, as the keys leave it (4.1000004 reads
+    // "4.1"); a value off the keys' grid, typed or from a preset, with as
+    // many more as it needs (0.45 reads "0.45", not "0.4").
+    const double value = ValueOf(row, params), near = row.step > 0.0f ? row.step * 1e-3 : 1e-4;
+    std::string shown;
+    for (int decimals = row.decimals; decimals <= row.decimals + 6; ++decimals) {
+        shown = FormatValue(value, decimals);
+        if (std::fabs(std::strtod(shown.c_str(), nullptr) - value) <= near) break;
+    }
+    return shown + row.unit;
 }
 
 // "Q -0.5  A +0.5", in the order the dispatch walks the keys.

@@ -17,8 +17,10 @@ struct FrameTimings {
     double drawingMs = 0.0;     // the rest of the frame
 };
 
-// The text a value reads ("30 px"), and its keys ("Z +4  X -4"), a key
-// that no longer acts on the value marked "stop", both from `params`.
+// The text a value reads ("30 px"), with the decimals of its step, more
+// where a value off the keys' grid needs them ("0.45"); and its keys ("Z
+// +4  X -4"), a key that no longer acts on the value marked "stop", both
+// from `params`.
 std::string ShownValue(const TunedValue &row, const SimulationParameters &params);
 std::string KeysText(const TunedValue &row, const SimulationParameters &params);
 

@@ -118,6 +118,12 @@ bool Translate(const SDL_Event &event, WindowMessage &message) {
                        PackLowHigh(event.button.x, event.button.y)};
         }
         return true;
+    case SDL_MOUSEWHEEL: {
+        const bool flipped = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED;
+        const std::int32_t notches = flipped ? -event.wheel.y : event.wheel.y;
+        message = {MessageKind::Wheel, static_cast<std::uint32_t>(notches)};
+        return true;
+    }
     default:
         return false;
     }

@@ -19,6 +19,7 @@ enum class MessageKind : std::uint8_t {
     LeftButtonDown,  // param: position, packed as for MouseMove
     LeftButtonUp,
     Quit,            // param: exit code
+    Wheel,           // param: the wheel's notches, signed (as std::int32_t), up or away positive
     Text,            // param: a typed character, only while text input is on: printable
                      // ASCII, or kNotAsciiCharacter for any other
     Other,           // anything the handler leaves to the default handling

@@ -27,3 +27,10 @@ bool ReadBackRgb(int width, int height, unsigned char *rgb) {
     }
     return true;
 }
+
+void FrameSize(int &width, int &height) {
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    width = viewport[2];
+    height = viewport[3];
+}

@@ -8,3 +8,6 @@
 // bytes, the top row first: 3 x width x height bytes into `rgb`. False,
 // with `rgb` unspecified, when the GL reports an error.
 bool ReadBackRgb(int width, int height, unsigned char *rgb);
+
+// The size of the frame being drawn: the viewport, the whole drawable.
+void FrameSize(int &width, int &height);

@@ -735,7 +735,7 @@ struct Seen {
 };
 std::vector<Seen> seen;
 int shotsWritten = 0;
-bool CountShot(const char *, int, int) { return ++shotsWritten > 0; }
+ScreenshotOutcome CountShot(const char *, int, int) { return {++shotsWritten > 0, ""}; }
 
 void SeeFrame(App &app, std::uint32_t now) {
     const int shotsBefore = shotsWritten;

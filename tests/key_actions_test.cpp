@@ -16,9 +16,9 @@
 namespace {
 
 std::vector<std::string> screenshots;
-bool RecordScreenshot(const char *path, int width, int height) {
+ScreenshotOutcome RecordScreenshot(const char *path, int width, int height) {
     screenshots.push_back(std::string(path) + " " + std::to_string(width) + "x" + std::to_string(height));
-    return true;
+    return {true, ""};
 }
 
 class KeyActionsTest : public ::testing::Test {

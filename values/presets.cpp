@@ -35,11 +35,15 @@ std::vector<PresetEntry> PresetsIn(const std::string &folder, bool builtIn, Pass
         if (path.extension() != kExtension) continue;
         const bool valid = ValidPresetName(name), file = IsFile(path.string());
         if (valid && file) entries.push_back({name, path.string(), builtIn});
-        if (passedOver && !valid) ++passedOver->badNames;
-        if (passedOver && valid && !file) ++passedOver->notRegular;
+        if (passedOver && !valid) passedOver->badNames.push_back(path.filename().string());
+        if (passedOver && valid && !file) passedOver->notRegular.push_back(path.filename().string());
     }
     std::sort(entries.begin(), entries.end(),
               [](const PresetEntry &a, const PresetEntry &b) { return a.name < b.name; });
+    if (passedOver) {  // in the order ls would list them, whatever the folder's
+        std::sort(passedOver->badNames.begin(), passedOver->badNames.end());
+        std::sort(passedOver->notRegular.begin(), passedOver->notRegular.end());
+    }
     return entries;
 }
 

@@ -33,8 +33,8 @@ struct PresetEntry {
 
 // Files in the user's folder that are no presets to list.
 struct PassedOver {
-    int badNames = 0;    // a .toml file whose name breaks the rule
-    int notRegular = 0;  // a .toml entry that is no regular file: a folder, FIFO, device or dangling link
+    std::vector<std::string> badNames;    // .toml files whose names break the rule
+    std::vector<std::string> notRegular;  // .toml entries that are no regular file: a folder, FIFO, device or dangling link
 };
 
 // The built-in presets, then the user's, each sorted by name; what was
