@@ -60,7 +60,8 @@ void Start(Panel &panel) {
 
 void StartEdit(ValueEdit &edit, const TunedValue &row, const SimulationParameters &params) {
     edit.row = IndexOf(row);
-    edit.focus = true;
+    edit.seenActive = false;
+    edit.waited = 0;
     const std::string text = ValueText(row, params);
     std::snprintf(edit.text, sizeof edit.text, "%s", text.c_str());
 }
@@ -70,7 +71,7 @@ void StartEdit(ValueEdit &edit, const TunedValue &row, const SimulationParameter
 // leaves the value as it was.
 void TypeValue(Panel &panel, const TunedValue &row, SimulationParameters &params, const char *id) {
     ValueEdit &edit = panel.edit;
-    if (edit.focus) ImGui::SetKeyboardFocusHere();
+    if (!edit.seenActive) ImGui::SetKeyboardFocusHere();
     const bool entered = ImGui::InputText(id, edit.text, sizeof edit.text,
                                           ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_AutoSelectAll |
                                               ImGuiInputTextFlags_CharsNoBlank);
@@ -82,10 +83,11 @@ void TypeValue(Panel &panel, const TunedValue &row, SimulationParameters &params
         else
             panel.outcome.Show(std::string(row.label) + ": " + problem);
         edit.row = -1;
-    } else if (!edit.focus && !ImGui::IsItemActive()) {
+    } else if (ImGui::IsItemActive()) {
+        edit.seenActive = true;
+    } else if (edit.seenActive || ++edit.waited > 3) {  // let go, or never took the keyboard
         edit.row = -1;
     }
-    edit.focus = false;
 }
 
 // A slider over the value's notches; moved, it sets the value on its
@@ -290,9 +292,11 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params, bool shown, 
     } else if (!unchanged) {
         panel.shown = params;
         panel.lines = PanelLines(params, panel.timer.Shown());
-        // A new window takes its size from the frame before: built twice
-        // the first time, so that it opens fitting what it holds.
-        if (!panel.built && panel.panelWidth == 0) Build(panel, params, shown, false);
+        // A new window takes its size from the frame before, and shows
+        // from the second: built twice when the panel first opens or a
+        // notice comes, so that it shows at once, fitting what it holds.
+        if ((!panel.built && panel.panelWidth == 0) || panel.builtNotices != notices.changes)
+            Build(panel, params, shown, false);
         Build(panel, params, shown, false);
     }
     // ImGui's renderer saves and restores the state it changes: matrices

@@ -35,8 +35,9 @@
 
 // A value being typed into, in place of its slider.
 struct ValueEdit {
-    int row = -1;  // in kTunedValues; -1: none
-    bool focus = false;  // the field takes the keyboard in the next frame
+    int row = -1;             // in kTunedValues; -1: none
+    bool seenActive = false;  // the field has taken the keyboard
+    int waited = 0;           // frames it has been asked to
     char text[32] = "";
     // The value when a press on a slider began: a double-click types
     // into the value as it was before its first click moved the slider.

@@ -255,6 +255,25 @@ TEST_F(CaptureTest, SmoothReplayIsRepeatableAndEndsOnTheLastValues) {
     EXPECT_FALSE(fs::exists(dir_.File("screenshot0.ppm")));
 }
 
+// A replay holds the smoke alone, whatever panel the session showed; with
+// --panel it draws the panel as recorded. No particles: any lit pixel is
+// the panel's.
+TEST_F(CaptureTest, AReplayDrawsThePanelOnlyWhenAsked) {
+    { std::ofstream(dir_.File("p.rec")) << "nimbrel-recording 1\nwritten-by 1.0.0\ndrawable 800x800\n"
+                                           "start particles=0 panel=on\nclock 0\nrun: 0+16 16 16 16\n"; }
+    for (const char *panel : {"", "--panel "}) {
+        const ToolRun run = Capture(dir_, std::string("--replay ./p.rec --exact ") + panel + "--out " + (*panel ? "b" : "a"));
+        ASSERT_EQ(run.code, 0) << run.err;
+    }
+    int width = 0, height = 0;
+    const std::vector<unsigned char> plain = ReadPng(dir_.File("a/frame000004.png"), width, height);
+    const std::vector<unsigned char> shown = ReadPng(dir_.File("b/frame000004.png"), width, height);
+    ASSERT_FALSE(plain.empty() || shown.empty());
+    EXPECT_EQ(*std::max_element(plain.begin(), plain.end()), 0) << "the replay drew the panel unasked";
+    EXPECT_GT(std::count_if(shown.begin(), shown.end(), [](unsigned char c) { return c > 128; }), 10000)
+        << "--panel drew no panel";
+}
+
 // Hostile recordings end: a clock step of 2^32 - 1 ms is planned in
 // bounded time, and a part past the session's end says how long it is.
 TEST_F(CaptureTest, HostileRecordingsEnd) {

@@ -499,6 +499,45 @@ TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
     DrawAndSwap();
 }
 
+// A slider takes an exact value: Ctrl+click opens a field in its place
+// without moving it, and what is typed there is set on Return; the wheel
+// over it steps it as its keys do; its reset button puts it back.
+TEST_F(GlTest, PanelSlidersTakeTypedValuesTheWheelAndReset) {
+    gParams = SimulationParameters{};
+    app.input = InputState{};
+    app.panelShown = true;
+    DrawAndSwap();
+    DrawAndSwap();  // laid out
+    int slider[4] = {};
+    ASSERT_TRUE(ControlRect("sprite size", slider));
+    const int x = slider[0] + slider[2] - 4, y = slider[1] + slider[3] / 2;  // near the track's right end
+    HandleWindowMessage(app, {MessageKind::KeyDown, kKeyControl});
+    Click(x, y);
+    HandleWindowMessage(app, {MessageKind::KeyUp, kKeyControl});
+    EXPECT_EQ(gParams.pointSize, 30.0f) << "Ctrl+click moved the slider";
+    DrawAndSwap();
+    DrawAndSwap();  // the field has the keyboard
+    for (char c : std::string("45.5")) HandleWindowMessage(app, {MessageKind::Text, static_cast<std::uint32_t>(c)});
+    DrawAndSwap();
+    for (MessageKind kind : {MessageKind::KeyDown, MessageKind::KeyUp}) {
+        HandleWindowMessage(app, {kind, kKeyReturn});
+        DrawAndSwap();
+    }
+    EXPECT_EQ(gParams.pointSize, 45.5f);
+
+    Send(MessageKind::MouseMove, x, y);
+    HandleWindowMessage(app, {MessageKind::Wheel, static_cast<std::uint32_t>(-2)});
+    DrawAndSwap();
+    EXPECT_EQ(gParams.pointSize, 37.5f) << "two notches down are two X presses";
+
+    int reset[4] = {};
+    ASSERT_TRUE(ControlRect("reset sprite size", reset));
+    Click(reset[0] + reset[2] / 2, reset[1] + reset[3] / 2);
+    EXPECT_TRUE(gParams == SimulationParameters{}) << "sprite size " << gParams.pointSize;
+    app.panelShown = false;
+    DrawAndSwap();
+}
+
 // F11 makes the drawable the size of the screen, and the projection
 // follows it through the size message; F11 again brings the window back.
 TEST_F(GlTest, F11FillsTheScreenAndBack) {

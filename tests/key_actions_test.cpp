@@ -147,6 +147,10 @@ TEST_F(KeyActionsTest, PanelLinesShowSteppedValuesAndKeysPastTheirLimit) {
     EXPECT_EQ(lines[2], "depth spread            1.1  E +0.2  D -0.2");
     EXPECT_EQ(lines[6], "particles                 0  I +2000  K stop");
     EXPECT_EQ(lines.back(), "Tab screenshot \xC2\xB7 F3 hide");
+    // A value off the keys' grid keeps the decimals it needs.
+    SimulationParameters typed;
+    typed.constantAlpha = 0.45f;
+    EXPECT_EQ(ShownValue(*FindValue("opacity"), typed), "0.45");
 
     const SimulationParameters program = gParams;
     gParams = params_;  // the program's block past the limits too

@@ -9,7 +9,7 @@ SPRITE=${SPRITE:-}
 
 workdir=$(mktemp -d)
 # The program's own files (presets, recordings) stay in the scratch folder.
-export XDG_CONFIG_HOME="$workdir/config" XDG_DATA_HOME="$workdir/data"
+export XDG_CONFIG_HOME="$workdir/config" XDG_DATA_HOME="$workdir/data" XDG_STATE_HOME="$workdir/state"
 nimbrel_pid=""
 cleanup() {
   [ -n "$nimbrel_pid" ] && kill -KILL "$nimbrel_pid" 2>/dev/null || true

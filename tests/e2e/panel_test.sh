@@ -5,11 +5,12 @@
 # still turns the view, half a turn for 180 pixels; the recording tells.
 source "$(dirname "$0")/lib.sh"
 
-# Where the panel's controls are: rows 23 pixels apart from y = 16. The
-# sprite-size slider is the ninth row, its track from x = 148 to 318; the
-# Screenshot button starts the sixteenth.
-slider_y=209
-button_y=370
+# Where the panel's controls are, where it first opens: below its title
+# bar, rows 23 pixels apart from y = 44. The sprite-size slider is the
+# ninth row, its track from x = 132 to 272; the Screenshot button is below
+# the check boxes and a line of help.
+slider_y=228
+button_y=406
 
 # drag_slider FROM_X TO_X: a left drag along the sprite-size slider.
 drag_slider() {
@@ -24,7 +25,7 @@ xdotool windowfocus --sync "$id"
 press F3
 settle  # the panel is laid out
 
-drag_slider 160 360
+drag_slider 140 340
 # 200-pixel sprites draw slowly on a software renderer, slower than a key
 # press lasts; a click on the panel's Screenshot button does what Tab does.
 rm -f "$workdir/screenshot0.ppm"
@@ -34,7 +35,7 @@ for _ in $(seq 600); do [ -s "$workdir/screenshot0.ppm" ] && break; sleep 0.1; d
 [ "$(grep -cx "wrote file (800 x 800 pixels, 1920000 bytes)" "$workdir/stdout.txt")" = 2 ] ||
   fail "no line for the button's screenshot"
 
-drag_slider 300 100  # back to small sprites, quick to draw
+drag_slider 260 60  # back to small sprites, quick to draw
 press F3
 # Half a turn, begun over the smoke.
 xdotool mousemove --window "$id" 600 600 mousedown 1
