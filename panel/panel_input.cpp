@@ -99,6 +99,9 @@ MessageUse Typed(PanelInput &input, const WindowMessage &message) {
 }  // namespace
 
 MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
+    // Ctrl is followed, typing or not; it is no control of the smoke's.
+    if ((message.kind == MessageKind::KeyDown || message.kind == MessageKind::KeyUp) && message.param == kKeyControl)
+        input.ctrlHeld = message.kind == MessageKind::KeyDown;
     if (input.typing) {
         const MessageUse use = Typed(input, message);
         if (use != MessageUse::Handler) return use;
@@ -106,9 +109,6 @@ MessageUse PanelInputTakes(PanelInput &input, const WindowMessage &message) {
     // A key the panel holds since a field had the keyboard.
     if (message.kind == MessageKind::KeyUp && message.param < input.keyHeld.size() && input.keyHeld[message.param])
         FeedKey(input, message.param, false);
-    // Ctrl is followed, never taken: it is no control of the smoke's.
-    if ((message.kind == MessageKind::KeyDown || message.kind == MessageKind::KeyUp) && message.param == kKeyControl)
-        input.ctrlHeld = message.kind == MessageKind::KeyDown;
     const int x = PositionX(message.param), y = PositionY(message.param);
     switch (message.kind) {
     case MessageKind::MouseMove:

@@ -591,8 +591,19 @@ TEST_F(GlTest, PanelSavesAPresetAndLoadsItBack) {
     DrawAndSwap();
     HandleWindowMessage(app, {MessageKind::KeyUp, 0x08});
     DrawAndSwap();
+    // Ctrl+A selects it all: typed again, the name replaces itself.
+    HandleWindowMessage(app, {MessageKind::KeyDown, kKeyControl});
+    HandleWindowMessage(app, {MessageKind::KeyDown, 'A'});
+    DrawAndSwap();
+    HandleWindowMessage(app, {MessageKind::KeyUp, 'A'});
+    HandleWindowMessage(app, {MessageKind::KeyUp, kKeyControl});
+    DrawAndSwap();
+    for (char c : std::string("my look")) Send(MessageKind::Text, c, 0);
     Click(save[0] + save[2] / 2, save[1] + save[3] / 2);
     const std::string saved = testing::internal::GetCapturedStdout();
+    const PresetPanel &presets = app.panel.presets;
+    ASSERT_GE(presets.picked, 0) << "the preset saved is not picked";
+    EXPECT_EQ(presets.presets[static_cast<std::size_t>(presets.picked)].name, "my look");
     const std::string path = config.Path() + "/nimbrel/presets/my look.toml";
     EXPECT_EQ(saved, "saved preset \"my look\" as " + path + "\n");
     const PresetLoad file = ReadPresetFile(path);
