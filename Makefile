@@ -38,17 +38,21 @@ test-sanitize: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS)
 
-# The image loader, the capture's key script, and the preset and recording
-# loaders (at their full size limits, with dictionaries of their tokens) under
+# The image loader, the capture's key script, the preset and recording
+# loaders (at their full size limits, with dictionaries of their tokens) and
+# the panel's kept place (at its limit) under
 # libFuzzer, with both sanitizers, for FUZZ_SECONDS each.
 fuzz:
 	@tools/install-deps.sh clang libclang-rt-dev
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -DCMAKE_BUILD_TYPE=Debug \
 	  -DNIMBREL_SANITIZE=ON -DNIMBREL_FUZZ=ON -DNIMBREL_BENCH=OFF
 	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target dib_fuzzer key_script_fuzzer preset_fuzzer recording_fuzzer \
-	  make_dib_corpus
-	rm -rf $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus $(BUILD_FUZZ)/recording-corpus
-	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus $(BUILD_FUZZ)/recording-corpus
+	  panel_place_fuzzer make_dib_corpus
+	rm -rf $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus $(BUILD_FUZZ)/recording-corpus \
+	  $(BUILD_FUZZ)/place-corpus
+	mkdir -p $(BUILD_FUZZ)/corpus $(BUILD_FUZZ)/key-corpus $(BUILD_FUZZ)/preset-corpus $(BUILD_FUZZ)/recording-corpus \
+	  $(BUILD_FUZZ)/place-corpus
+	cp tests/fuzz/panel.ini $(BUILD_FUZZ)/place-corpus/
 	cp data/presets/*.toml $(BUILD_FUZZ)/preset-corpus/
 	cp tests/fuzz/seed.rec tests/fuzz/seed2.rec $(BUILD_FUZZ)/recording-corpus/
 	$(BUILD_FUZZ)/tests/make_dib_corpus $(BUILD_FUZZ)/corpus
@@ -62,6 +66,8 @@ fuzz:
 	  -dict=tests/fuzz/preset.dict -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/preset-corpus
 	$(BUILD_FUZZ)/tests/recording_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=33554433 \
 	  -dict=tests/fuzz/recording.dict -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/recording-corpus
+	$(BUILD_FUZZ)/tests/panel_place_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	  -print_final_stats=1 -artifact_prefix=$(BUILD_FUZZ)/ $(BUILD_FUZZ)/place-corpus
 
 bench: build
 	$(BUILD)/bench/sim_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
