@@ -14,8 +14,10 @@ FramePlan::FramePlan(const CaptureOptions &options, const Recording *recording, 
     if (recording) replay_ = std::make_unique<Replay>(*recording);
     if (replay_ && !options.exact) {
         // As long as the session, within a frame.
-        total_ = std::max(1, static_cast<int>(std::min<std::uint64_t>(
-                                 replay_->Duration() * static_cast<std::uint64_t>(options.fps) / 1000, 1u << 30)));
+        const unsigned __int128 frames = static_cast<unsigned __int128>(replay_->Duration()) *
+                                         static_cast<std::uint64_t>(options.fps.num) /
+                                         (1000u * static_cast<std::uint64_t>(options.fps.den));
+        total_ = std::max(1, static_cast<int>(std::min<unsigned __int128>(frames, 1u << 30)));
     } else if (replay_) {
         total_ = static_cast<int>(std::min<std::size_t>(replay_->FrameCount(), 1u << 30));
         // The video's frame at each tick of --fps is the latest live frame
@@ -28,19 +30,22 @@ FramePlan::FramePlan(const CaptureOptions &options, const Recording *recording, 
             videoCopies_[live] = TicksIn(from, to);
         }
     }
-    for (int k = 1; k <= total_; ++k) inPart_ += InPart(TimeOf(k));
+    for (int k = 1; k <= total_; ++k) inPart_ += PartAgainst(k) == 0;
 }
 
 std::uint64_t FramePlan::TicksIn(std::uint64_t from, std::uint64_t to) const {
-    // ClockOf(j) >= t exactly when j >= t * fps / 1000, rounded up.
-    const auto firstAtOrAfter = [this](std::uint64_t t) {
-        const unsigned __int128 scaled = static_cast<unsigned __int128>(t) * static_cast<unsigned>(options_.fps);
-        return std::max<std::uint64_t>(1, static_cast<std::uint64_t>((scaled + 999) / 1000));
+    using Wide = unsigned __int128;
+    const Wide num = static_cast<Wide>(options_.fps.num), den = static_cast<Wide>(options_.fps.den);
+    // ClockOf(j) >= t exactly when j >= t * num / (1000 * den), rounded up.
+    const auto firstAtOrAfter = [&](std::uint64_t t) {
+        return std::max<Wide>(1, (static_cast<Wide>(t) * num + 1000 * den - 1) / (1000 * den));
     };
-    from = std::max<std::uint64_t>(from, static_cast<std::uint64_t>(std::ceil(options_.from * 1000.0)));
-    if (options_.to >= 0.0) to = std::min<std::uint64_t>(to, static_cast<std::uint64_t>(std::floor(options_.to * 1000.0)) + 1);
-    if (from >= to) return 0;
-    return firstAtOrAfter(to) - firstAtOrAfter(from);
+    // The ticks whose time j * den / num lies in the part (from, to].
+    Wide first = firstAtOrAfter(from), end = firstAtOrAfter(to);
+    if (options_.fromUs >= 0)
+        first = std::max(first, static_cast<Wide>(options_.fromUs) * num / (den * 1000000u) + 1);
+    if (options_.toUs >= 0) end = std::min(end, static_cast<Wide>(options_.toUs) * num / (den * 1000000u) + 1);
+    return first >= end ? 0 : static_cast<std::uint64_t>(end - first);
 }
 
 std::uint64_t FramePlan::SessionMs() const { return replay_ ? replay_->Duration() : 0; }
@@ -49,15 +54,28 @@ void FramePlan::Start() {
     if (replay_) replay_->Start(app_.params, app_.panelShown);
 }
 
-std::uint64_t FramePlan::ClockOf(std::uint64_t k) const { return k * 1000u / static_cast<std::uint64_t>(options_.fps); }
-
-std::uint64_t FramePlan::TimeOf(int k) const {
-    return replay_ && options_.exact ? replay_->FrameTime(static_cast<std::size_t>(k - 1)) : ClockOf(k);
+std::uint64_t FramePlan::ClockOf(std::uint64_t k) const {
+    const unsigned __int128 scaled = static_cast<unsigned __int128>(k) * 1000u * static_cast<std::uint64_t>(options_.fps.den);
+    return static_cast<std::uint64_t>(scaled / static_cast<std::uint64_t>(options_.fps.num));
 }
 
-bool FramePlan::InPart(std::uint64_t ms) const {
-    const double at = static_cast<double>(ms);
-    return at >= options_.from * 1000.0 && (options_.to < 0.0 || at <= options_.to * 1000.0);
+int FramePlan::PartAgainst(int k) const {
+    using Wide = __int128;
+    // Frame k's time, and the part's ends, all in units of 1 / (num * 10^6)
+    // seconds, so that parts meet without a gap or a frame twice.
+    Wide time = 0, from = 0, to = 0;
+    if (replay_ && options_.exact) {  // the live frame's time, in milliseconds
+        time = static_cast<Wide>(replay_->FrameTime(static_cast<std::size_t>(k - 1))) * 1000;
+        from = options_.fromUs;
+        to = options_.toUs;
+    } else {  // k / FPS seconds
+        time = static_cast<Wide>(k) * options_.fps.den * 1000000;
+        from = static_cast<Wide>(options_.fromUs) * options_.fps.num;
+        to = static_cast<Wide>(options_.toUs) * options_.fps.num;
+    }
+    if (options_.fromUs >= 0 && time <= from) return -1;
+    if (options_.toUs >= 0 && time > to) return 1;
+    return 0;
 }
 
 bool FramePlan::Png(int number) const { return !options_.outDir.empty() && number % options_.every == 0; }
@@ -65,9 +83,10 @@ bool FramePlan::Png(int number) const { return !options_.outDir.empty() && numbe
 PlannedFrame FramePlan::Prepare(int k) {
     PlannedFrame frame;
     frame.number = k;
-    const std::uint64_t time = TimeOf(k);
-    frame.beyondPart = options_.to >= 0.0 && static_cast<double>(time) > options_.to * 1000.0;
-    frame.inPart = InPart(time);
+    const int part = PartAgainst(k);
+    frame.beyondPart = part > 0;
+    frame.inPart = part == 0;
+    const bool video = !options_.videoPath.empty();
     bool screenshot = false;
     if (!replay_) {
         // The presses for this frame, as the program takes them: a
@@ -79,6 +98,9 @@ PlannedFrame FramePlan::Prepare(int k) {
             HandleWindowMessage(app_, {MessageKind::KeyDown, static_cast<std::uint32_t>(presses[nextPress_].keyCode)});
             ApplyPendingKey(app_);
         }
+        // A frame nothing reads is not drawn: the smoke steps, unseen.
+        frame.drawn = frame.inPart && (Png(k) || video || app_.screenshotRequested);
+        if (!frame.drawn) app_.screenshotRequested = false;  // a Tab outside the part takes nothing
         return frame;
     }
     if (options_.exact) {
@@ -86,14 +108,13 @@ PlannedFrame FramePlan::Prepare(int k) {
         frame.now = replay_->BeginExactFrame(live, app_.params, app_.panelShown, app_.smoke);
         screenshot = replay_->ScreenshotIn(live);
         frame.videoCopies = videoCopies_[live];
-        const bool video = !options_.videoPath.empty() && frame.videoCopies > 0;
-        frame.drawn = InPart(time) && (Png(k) || video || screenshot);
+        frame.drawn = frame.inPart && (Png(k) || (video && frame.videoCopies > 0) || screenshot);
     } else {
         frame.now = static_cast<std::uint32_t>(ClockOf(static_cast<std::uint64_t>(k)));
         // The last frame ends on the session's last values.
         screenshot = replay_->ApplyUpTo(k == total_ ? UINT64_MAX : ClockOf(static_cast<std::uint64_t>(k)), app_.params,
                                         app_.panelShown);
-        frame.drawn = InPart(time);
+        frame.drawn = frame.inPart && (Png(k) || video || screenshot);
     }
     if (frame.drawn && screenshot) app_.screenshotRequested = true;
     return frame;
@@ -102,9 +123,7 @@ PlannedFrame FramePlan::Prepare(int k) {
 std::vector<int> FramePlan::PngNumbers(int every) const {
     std::vector<int> numbers;
     if (options_.outDir.empty()) return numbers;
-    for (int k = every; k <= total_; k += every) {
-        const std::uint64_t time = TimeOf(k);
-        if (InPart(time)) numbers.push_back(k);
-    }
+    for (int k = every; k <= total_; k += every)
+        if (PartAgainst(k) == 0) numbers.push_back(k);
     return numbers;
 }

@@ -42,11 +42,12 @@ public:
 
 private:
     std::uint64_t ClockOf(std::uint64_t k) const;  // the capture's clock before frame k
-    std::uint64_t TimeOf(int k) const;             // frame k's time in the session or capture
-    bool InPart(std::uint64_t ms) const;
+    // Where frame k's time lies against the part (from, to]: -1 before it,
+    // 0 in it, 1 past it.
+    int PartAgainst(int k) const;
     bool Png(int number) const;
-    // The video's ticks (j from 1, at ClockOf(j)) whose time lies in
-    // [from, to), within the part: how many.
+    // The video's ticks (j from 1, at ClockOf(j)) whose clock lies in
+    // [from, to), and whose time lies within the part: how many.
     std::uint64_t TicksIn(std::uint64_t from, std::uint64_t to) const;
 
     const CaptureOptions &options_;

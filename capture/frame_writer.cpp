@@ -25,8 +25,8 @@ int WriterThreads() {
 
 }  // namespace
 
-FrameWriter::FrameWriter(std::string outDir, VideoPipe *video, int width, int height)
-    : outDir_(std::move(outDir)), video_(video), width_(width), height_(height) {
+FrameWriter::FrameWriter(std::string outDir, VideoPipe *video, int width, int height, bool alpha)
+    : outDir_(std::move(outDir)), video_(video), width_(width), height_(height), alpha_(alpha) {
     for (int i = 0; i < WriterThreads(); ++i) threads_.emplace_back(&FrameWriter::Run, this);
 }
 
@@ -54,7 +54,8 @@ CapturedFrame FrameWriter::NextFrame() {
             spare_.pop_back();
         }
     }
-    frame.rgb.resize(std::size_t{3} * static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+    // Room for an alpha channel, added once the RGB frame is read back.
+    frame.rgb.resize(std::size_t{alpha_ ? 4u : 3u} * static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
     return frame;
 }
 
@@ -82,8 +83,12 @@ std::string FrameWriter::Error() {
 bool FrameWriter::WritePngFile(const CapturedFrame &frame, std::string &error) {
     // Frames are made again by running the capture again: not synced, which
     // costs the capture a disk flush a frame.
-    return !frame.png || WritePng(PngName(outDir_, frame.number), frame.rgb.data(), width_, height_, kPngLevel,
-                                  error, Durability::Unsynced);
+    if (!frame.png) return true;
+    if (!WritePng(PngName(outDir_, frame.number), frame.rgb.data(), width_, height_, kPngLevel, error,
+                  Durability::Unsynced, alpha_))
+        return false;
+    pngFiles_.fetch_add(1);
+    return true;
 }
 
 bool FrameWriter::WriteVideo(const CapturedFrame &frame, std::string &error) {
@@ -94,6 +99,7 @@ bool FrameWriter::WriteVideo(const CapturedFrame &frame, std::string &error) {
             return false;
         }
         if (!video_->WriteFrame(frame.rgb.data(), error)) return false;
+        videoFrames_.fetch_add(1);
     }
     return true;
 }
@@ -110,6 +116,7 @@ void FrameWriter::Run() {
         lock.unlock();
 
         std::string error;
+        if (alpha_) AddAlphaFromBrightness(frame.rgb.data(), static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
         bool written = !failedBefore && WritePngFile(frame, error);
 
         // The video takes its frames in order: this one waits its turn.

@@ -5,6 +5,7 @@
 // written, so memory stays bounded.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -20,14 +21,15 @@ struct CapturedFrame {
     bool png = false;   // kept as a PNG file
     std::uint64_t videoCopies = 1;  // how many of the video's frames show it (0 or more)
     std::uint64_t order = 0;  // set by Submit: its place in the video
-    std::vector<unsigned char> rgb;  // width x height, rows top-down
+    std::vector<unsigned char> rgb;  // width x height, rows top-down: RGB as read back, RGBA once written with alpha
 };
 
 class FrameWriter {
 public:
     // PNG files go to `outDir` (none when empty), every frame to `video`
-    // (none when null).
-    FrameWriter(std::string outDir, VideoPipe *video, int width, int height);
+    // (none when null); with `alpha` each frame gets an alpha channel
+    // (image/png_writer.h) before it is written.
+    FrameWriter(std::string outDir, VideoPipe *video, int width, int height, bool alpha = false);
     ~FrameWriter();  // waits for the frames already handed over
     FrameWriter(const FrameWriter &) = delete;
     FrameWriter &operator=(const FrameWriter &) = delete;
@@ -46,6 +48,10 @@ public:
 
     std::string Error();
 
+    // What was written so far: PNG files, and frames of the video.
+    std::uint64_t PngFiles() const { return pngFiles_.load(); }
+    std::uint64_t VideoFrames() const { return videoFrames_.load(); }
+
     // The name of frame `number`'s PNG file.
     static std::string PngName(const std::string &outDir, int number);
 
@@ -57,6 +63,8 @@ private:
     const std::string outDir_;
     VideoPipe *const video_;
     const int width_, height_;
+    const bool alpha_;
+    std::atomic<std::uint64_t> pngFiles_{0}, videoFrames_{0};
 
     std::mutex mutex_;
     std::condition_variable changed_;

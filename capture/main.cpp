@@ -71,7 +71,7 @@ std::string WhatWasWritten(const CaptureOptions &options, const FramePlan &plan)
     std::string what;
     if (!options.outDir.empty()) {
         const std::vector<int> numbers = plan.PngNumbers(options.every);
-        what = std::to_string(numbers.size()) + " PNG files";
+        what = std::to_string(numbers.size()) + (numbers.size() == 1 ? " PNG file" : " PNG files");
         if (!numbers.empty())
             what += " " + FrameWriter::PngName(options.outDir, numbers.front()) +
                     (numbers.size() > 1 ? " to " + FrameWriter::PngName(options.outDir, numbers.back()) : "");
@@ -146,6 +146,43 @@ int StoppedBySignal(int drawn, bool video, const std::string &madeOutDir) {
     return 128 + signal;
 }
 
+// Stopped while drawing: what was rendered is kept, the video finished
+// with the frames it took, so that it plays, and the PNG files written.
+int KeptAtSignal(int drawn, VideoPipe *video, const FrameWriter &writer, const CaptureOptions &options,
+                 const std::string &madeOutDir) {
+    const int signal = StopSignal();
+    std::string kept;
+    if (video && writer.VideoFrames() > 0) {
+        std::string error;
+        if (video->Finish(error, StoppedAgain))
+            kept = "the video " + options.videoPath + " with " + std::to_string(writer.VideoFrames()) + " frames";
+        else
+            PrintDiagnostic(error);
+    } else if (video) {
+        video->Abandon();  // no frame: nothing that plays
+    }
+    if (!options.outDir.empty() && writer.PngFiles() > 0)
+        kept += (kept.empty() ? "" : " and ") + std::to_string(writer.PngFiles()) +
+                (writer.PngFiles() == 1 ? " PNG file in " : " PNG files in ") + options.outDir;
+    RemoveMadeOutDir(madeOutDir);
+    Fail("stopped by signal " + std::to_string(signal) + " after " + std::to_string(drawn) + " frames: " +
+             (kept.empty() ? std::string("nothing kept") : "kept " + kept),
+         1);
+    return 128 + signal;
+}
+
+// The first file the capture would write that is there already, or "".
+std::string FirstInTheWay(const CaptureOptions &options, const FramePlan &plan) {
+    std::error_code code;
+    const auto there = [&code](const std::string &path) {
+        return std::filesystem::symlink_status(path, code).type() != std::filesystem::file_type::not_found;
+    };
+    if (!options.videoPath.empty() && there(options.videoPath)) return options.videoPath;
+    for (int number : plan.PngNumbers(options.every))
+        if (there(FrameWriter::PngName(options.outDir, number))) return FrameWriter::PngName(options.outDir, number);
+    return "";
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -182,11 +219,23 @@ int main(int argc, char **argv) {
     // The frames to draw: the capture's own, or the recording's.
     FramePlan plan(options, recording.ok ? &recording.recording : nullptr, app);
     if (Stopped()) return StoppedBySignal(0, false, "");
-    if (recording.ok && options.from * 1000.0 > static_cast<double>(plan.SessionMs())) {
+    const double from = static_cast<double>(options.fromUs) / 1e6;
+    if (recording.ok && options.fromUs > static_cast<std::int64_t>(plan.SessionMs()) * 1000) {
         char lasts[64];
         std::snprintf(lasts, sizeof lasts, "%.3f", static_cast<double>(plan.SessionMs()) / 1000.0);
-        return Fail("--from: " + Seconds(options.from) + " s is past the end of the session, which lasts " + lasts + " s",
+        return Fail("--from: " + Seconds(from) + " s is past the end of the session, which lasts " + lasts + " s", 2);
+    }
+    if (plan.InPartCount() == 0)
+        return Fail("--from: no frame of the capture lies after " + Seconds(from) + " s (its " +
+                        std::to_string(plan.Total()) + " frames last " +
+                        Seconds(static_cast<double>(plan.Total()) * static_cast<double>(options.fps.den) /
+                                static_cast<double>(options.fps.num)) +
+                        " s)",
                     2);
+    // Nothing is replaced unasked: parts may share a folder, not a file.
+    if (!options.overwrite) {
+        const std::string inTheWay = FirstInTheWay(options, plan);
+        if (!inTheWay.empty()) return Fail(inTheWay + " is there already: give --overwrite to replace it", 2);
     }
     // A recording's screenshots go with the capture's output, never into
     // the working folder: into --out's folder, or beside the video.
@@ -212,7 +261,8 @@ int main(int argc, char **argv) {
     std::unique_ptr<VideoPipe> video;
     if (!options.videoPath.empty()) {
         video = std::make_unique<VideoPipe>();
-        if (!video->Start(options.videoPath, width, height, options.fps, error) || Stopped()) {
+        if (!video->Start(options.videoPath, width, height, {options.fps.Text(), options.alpha, options.crf}, error) ||
+            Stopped()) {
             video->Abandon();
             TearDownDrawing(app);
             if (Stopped()) return StoppedBySignal(0, true, madeOutDir);
@@ -224,7 +274,7 @@ int main(int argc, char **argv) {
     int drawn = 0;
     bool written = true;
     {
-        FrameWriter writer(options.outDir, video.get(), width, height);
+        FrameWriter writer(options.outDir, video.get(), width, height, options.alpha);
         const int total = plan.Total();
         // Progress counts the frames of the part asked for.
         Progress progress(plan.InPartCount(), stderr, isatty(STDERR_FILENO) != 0);
@@ -271,23 +321,24 @@ int main(int argc, char **argv) {
         }
         written = writer.Drain() && written;
         progress.Finish();
+        if (Stopped()) {
+            TearDownDrawing(app);
+            return KeptAtSignal(drawn, video.get(), writer, options, madeOutDir);
+        }
         if (error.empty()) error = writer.Error();
     }
     TearDownDrawing(app);
-
-    if (Stopped()) {
-        if (video) video->Abandon();
-        return StoppedBySignal(drawn, video != nullptr, madeOutDir);
-    }
     if (!written) {
         if (video) video->Abandon();
         return Fail(error, 1);
     }
-    if (video && !video->Finish(error, Stopped))
-        return Stopped() ? StoppedBySignal(drawn, true, madeOutDir) : Fail(error, 1);
+    // A stop while ffmpeg finishes the file leaves it to finish: every
+    // frame is drawn. A second one gives it up.
+    if (video && !video->Finish(error, StoppedAgain))
+        return StoppedAgain() ? StoppedBySignal(drawn, true, madeOutDir) : Fail(error, 1);
     PrintOutputLine("nimbrel-capture: " + std::to_string(drawn) + " frames " +
-                    (options.exact ? std::string("as played live") : "at " + std::to_string(options.fps) + " fps") +
+                    (options.exact ? std::string("as played live") : "at " + options.fps.Text() + " fps") +
                     " (" + std::to_string(width) + " x " + std::to_string(height) + "): wrote " +
                     WhatWasWritten(options, plan) + "\n");
-    return 0;
+    return Stopped() ? 128 + StopSignal() : 0;
 }

@@ -4,6 +4,9 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <filesystem>
 #include <iterator>
 #include <sstream>
 
@@ -96,16 +99,45 @@ CLI::Validator FrameSize(int &width, int &height) {
         "");
 }
 
-// A time in seconds, 0 or more, in the project's words.
-CLI::Validator Seconds() {
+// A time in seconds, 0 or more, in the project's words, kept as
+// microseconds so that parts meet exactly.
+CLI::Validator Seconds(std::int64_t &us) {
     return CLI::Validator(
-        [](std::string &text) -> std::string {
+        [&us](std::string &text) -> std::string {
             double value = 0.0;
             if (!ReadDecimal(text, value) || !(value >= 0.0) || value > 1e9)
                 return "\"" + text + "\" is not a time in seconds, 0 or more";
+            us = std::llround(value * 1e6);
             return "";
         },
         "");
+}
+
+// Frames per second: a whole number, or N/M as video tools write it
+// (30000/1001), from 1 to kMaxFps.
+CLI::Validator Rate(FrameRate &rate) {
+    return CLI::Validator(
+        [&rate](std::string &text) -> std::string {
+            const std::size_t slash = text.find('/');
+            long num = 0, den = 1;
+            const bool read = slash == std::string::npos
+                                  ? ParseNumber(text, 1, 1000000, num) == Number::Ok
+                                  : ParseNumber(text.substr(0, slash), 1, 1000000, num) == Number::Ok &&
+                                        ParseNumber(text.substr(slash + 1), 1, 1000000, den) == Number::Ok;
+            if (!read || num < den || num > kMaxFps * den)
+                return "\"" + text + "\" is not a rate from 1 to " + std::to_string(kMaxFps) +
+                       ": a whole number, or N/M such as 30000/1001";
+            rate = {num, den};
+            return "";
+        },
+        "");
+}
+
+// The name's extension, in lower case: ".mp4".
+std::string Extension(const std::string &path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
 }
 
 }  // namespace
@@ -147,7 +179,8 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     PrepareCommandLine(app, flags);
     std::string keys;
     CLI::Option *framesOption = app.add_option("--frames", options.frames)->transform(WholeNumber(1, kMaxFrames));
-    app.add_option("--fps", options.fps)->transform(WholeNumber(1, kMaxFps));
+    std::string rate;
+    app.add_option("--fps", rate)->check(Rate(options.fps));
     app.add_option("--every", options.every)->transform(WholeNumber(1, kMaxFrames));
     std::string size;
     CLI::Option *sizeOption = app.add_option("--size", size)->check(FrameSize(options.width, options.height));
@@ -158,8 +191,12 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     CLI::Option *replayOption = app.add_option("--replay", options.replay);
     CLI::Option *exactOption = app.add_flag("--exact", options.exact)->disable_flag_override();
     CLI::Option *panelOption = app.add_flag("--panel", options.panel)->disable_flag_override();
-    CLI::Option *fromOption = app.add_option("--from", options.from)->transform(Seconds());
-    CLI::Option *toOption = app.add_option("--to", options.to)->transform(Seconds());
+    std::string from, to;
+    app.add_option("--from", from)->check(Seconds(options.fromUs));
+    CLI::Option *toOption = app.add_option("--to", to)->check(Seconds(options.toUs));
+    app.add_flag("--overwrite", options.overwrite)->disable_flag_override();
+    app.add_flag("--alpha", options.alpha)->disable_flag_override();
+    CLI::Option *crfOption = app.add_option("--crf", options.crf)->transform(WholeNumber(0, 63));
     const std::string problem = ParseCommandLine(app, args);
     if (!problem.empty()) return fail(problem);
     if (flags.help || flags.version) {
@@ -173,18 +210,34 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     for (CLI::Option *own : {keysOption, presetOption, framesOption})
         if (replay && own->count() > 0)
             return fail(own->get_name() + " cannot go with --replay: the recording has its own");
-    for (CLI::Option *part : {exactOption, panelOption, fromOption, toOption})
-        if (!replay && part->count() > 0) return fail(part->get_name() + " goes with --replay");
-    if (toOption->count() > 0 && options.to <= options.from)
+    for (CLI::Option *own : {exactOption, panelOption})
+        if (!replay && own->count() > 0) return fail(own->get_name() + " goes with --replay");
+    if (toOption->count() > 0 && options.toUs <= options.fromUs)
         return fail("--to: must come after --from");
 
     const bool haveKeys = keysOption->count() > 0;
 
     if (options.outDir.empty() && options.videoPath.empty())
         return fail("nothing to write: give --out DIR, --video FILE or both");
-    // H.264 in MP4 halves the colour's resolution both ways.
+    // The container, by the name; what it carries.
     const std::string &video = options.videoPath;
-    const bool h264 = video.size() > 4 && (EndsWith(video, ".mp4") || EndsWith(video, ".MP4"));
+    const std::string extension = video.empty() ? "" : Extension(video);
+    const std::vector<std::string> known = {".mp4", ".mkv", ".mov", ".avi", ".gif", ".webm"};
+    if (!video.empty() && std::find(known.begin(), known.end(), extension) == known.end())
+        return fail("--video: " + video + " does not end in " + kVideoExtensions);
+    if (options.alpha && !video.empty() && extension != ".mov" && extension != ".webm")
+        return fail("--alpha: " + video + " cannot carry alpha; name a " + kAlphaVideoExtensions + " file");
+    if (crfOption->count() > 0) {
+        // H.264 in .mp4, .mkv and .mov, VP9 in .webm: the quality scales
+        // those encoders take.
+        const bool vp9 = extension == ".webm";
+        const bool h264 = (extension == ".mp4" || extension == ".mkv" || extension == ".mov") && !options.alpha;
+        if (!vp9 && !h264)
+            return fail("--crf goes with a video in H.264 (.mp4, .mkv, .mov without --alpha) or VP9 (.webm)");
+        if (h264 && options.crf > 51) return fail("--crf: " + std::to_string(options.crf) + " is out of range (0 to 51 for H.264)");
+    }
+    // H.264 in MP4 halves the colour's resolution both ways.
+    const bool h264 = extension == ".mp4";
     if (sizeOption->count() > 0 && h264 && (options.width % 2 != 0 || options.height % 2 != 0))
         return fail("--size: " + size + " has an odd side, which H.264 in .mp4 cannot take: try " +
                     std::to_string(options.width + options.width % 2) + "x" +
@@ -206,14 +259,16 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
 
 const char *CaptureUsage() {
     return R"(Usage: nimbrel-capture [OPTION]... (--out DIR | --video FILE)
-Renders the smoke at a fixed frame rate, exactly: before frame k the clock
-reads k x 1000 / FPS milliseconds (rounded down), however long each frame
-takes to draw, so a capture is the same on every machine. Finds
+Renders the smoke at a fixed frame rate, exactly: frame k shows the time
+k / FPS, the clock before it reading k x 1000 / FPS milliseconds (rounded
+down), however long each frame takes to draw, so a capture is the same on
+every machine, and parts of one rendered apart give the same bytes. Finds
 particle3.bmp as the program does: in the working directory, else the
 installed copy.
 
   --frames N     frames to render, 1 to 999999 (default 600)
-  --fps F        frames per second of the capture, 1 to 240 (default 60)
+  --fps F        frames per second of the capture, 1 to 240: a whole
+                 number or N/M, such as 30000/1001 (default 60)
   --keys SCRIPT  key presses: FRAME:KEY items separated by commas or white
                  space, or @FILE for a file of them (# starts a comment).
                  A press listed for frame f acts before frame f is drawn.
@@ -233,8 +288,18 @@ installed copy.
                  start from a preset, as nimbrel --preset does; the key
                  script then acts on top of it
   --video FILE   pipe the frames to ffmpeg at the capture's rate, in the
-                 format of the name's extension (H.264 in MP4 for .mp4;
-                 .mkv, .mov, .avi and .gif work too)
+                 format of the name's extension: H.264 in MP4 for .mp4,
+                 VP9 for .webm; .mkv, .mov, .avi and .gif work too
+  --crf N        the video's constant quality, lower is better and larger:
+                 H.264 0 to 51 (default 18), VP9 in .webm 0 to 63
+                 (default 31)
+  --alpha        frames with an alpha channel for compositing, the
+                 background clear: RGBA PNG files, ProRes 4444 in .mov,
+                 VP9 with alpha in .webm. Straight colour: each pixel's
+                 alpha is its brightest channel; over black it gives the
+                 plain frame
+  --overwrite    replace files that exist (the video, PNG files of the
+                 same names); without it the capture stops before drawing
   --replay NAME|FILE
                  render a recorded session again: one in the recordings
                  folder by name (last-session, or one kept with F9) or a
@@ -251,14 +316,18 @@ installed copy.
                  it (it opens where it first opens, with this machine's
                  timings); by default the frames hold the smoke alone
   --from S, --to S
-                 with --replay: only the part between S and S seconds of
-                 the session (the smoke still steps from the start)
+                 only the frames whose time lies after S and up to S
+                 seconds, numbered as in the whole capture; the smoke
+                 steps from the start without drawing. Parts that meet
+                 (--to 5, --from 5) rendered anywhere into one folder give
+                 the bytes of one run
   --help         show this text
   --version      show the version
 
 It draws off screen through EGL, with or without a display. Exit status:
 0 done, 1 failure while running (output folder, disk, ffmpeg, GL), 2 usage
-error, 128 + N stopped by signal N (nothing of the video is left).
+error or a file that would be replaced, 128 + N stopped by signal N: the
+video holds the frames drawn so far and the PNG files written stay.
 
 Window resizes and full screen during a recorded session do not change
 the replay's size. Examples:

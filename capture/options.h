@@ -2,6 +2,7 @@
 // the GL or the file system (but for reading an @FILE key script).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,15 @@ struct ScriptedPress {
     int keyCode;  // virtual-key code of a control
 };
 
+// Frames per second as a fraction, num / den: 60, or 30000/1001.
+struct FrameRate {
+    long num = 60, den = 1;
+    std::string Text() const { return den == 1 ? std::to_string(num) : std::to_string(num) + "/" + std::to_string(den); }
+};
+
 struct CaptureOptions {
     int frames = 600;
-    int fps = 60;
+    FrameRate fps;
     int every = 1;                       // keep every Kth frame as a PNG
     int width = 800, height = 800;       // the frames' size in pixels
     std::vector<ScriptedPress> presses;  // in the order they act
@@ -25,9 +32,19 @@ struct CaptureOptions {
     std::string replay;
     bool exact = false;       // the live frames and clock, not --fps's
     bool panel = false;       // draw the recorded panel, as it was shown
-    double from = 0.0;        // the part, in seconds of the session
-    double to = -1.0;         // negative: to the end
+    // The part: the frames whose time lies in (from, to], in seconds of
+    // the capture or the session, as microseconds. Negative `to`: to the end.
+    std::int64_t fromUs = -1;  // negative: from the start
+    std::int64_t toUs = -1;
+    bool overwrite = false;   // files the capture writes may replace existing ones
+    bool alpha = false;       // frames with an alpha channel
+    int crf = -1;             // the encoder's constant quality; -1: its default here
 };
+
+// The video containers the capture knows, by the name's extension, and
+// those that carry alpha.
+constexpr const char *kVideoExtensions = ".mp4, .mkv, .mov, .avi, .gif or .webm";
+constexpr const char *kAlphaVideoExtensions = ".mov (ProRes 4444) or .webm (VP9)";
 
 constexpr int kMaxFrames = 999999;  // six digits in the frame file names
 constexpr int kMaxFps = 240;

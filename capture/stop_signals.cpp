@@ -8,11 +8,16 @@
 namespace {
 
 // Read by the writer thread too: a lock-free atomic is safe from a handler
-// and across threads alike.
-std::atomic<int> stopSignal{0};
+// and across threads alike. The latest signal in the low byte, how many
+// came above it.
+std::atomic<int> stops{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the stop flag is set from a signal handler");
 
-void OnStopSignal(int signal) { stopSignal.store(signal); }
+void OnStopSignal(int signal) {
+    int seen = stops.load();
+    while (!stops.compare_exchange_weak(seen, (((seen >> 8) + 1) << 8) | (signal & 0xFF))) {
+    }
+}
 
 }  // namespace
 
@@ -33,4 +38,6 @@ void InstallStopSignals() {
     }
 }
 
-int StopSignal() { return stopSignal.load(); }
+int StopSignal() { return stops.load() & 0xFF; }
+
+bool StoppedAgain() { return (stops.load() >> 8) >= 2; }

@@ -1,6 +1,7 @@
 // Stopping a capture by signal: INT, TERM and HUP only raise a flag, which
-// the capture reads between steps and answers by cleaning up and exiting
-// with 128 + the signal. Installed first thing, before any file, process or
+// the capture reads between steps and answers by keeping what it rendered
+// and exiting with 128 + the signal; a second one while it finishes the
+// video gives the video up. Installed first thing, before any file, process or
 // GL context exists.
 #pragma once
 
@@ -12,3 +13,5 @@ void InstallStopSignals();
 
 // The signal that asked for a stop, or 0. Safe from any thread.
 int StopSignal();
+// Whether a second stop signal came.
+bool StoppedAgain();

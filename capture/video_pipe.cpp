@@ -62,7 +62,28 @@ int Spawn(const std::string &program, std::vector<std::string> args, int input, 
 
 VideoPipe::~VideoPipe() { Abandon(); }
 
-bool VideoPipe::Start(const std::string &path, int width, int height, int fps, std::string &error) {
+namespace {
+
+// The encoder's arguments for a video named `path`. Without --crf and
+// --alpha, .mp4 as ever and every other name as ffmpeg chooses for it.
+std::vector<std::string> EncoderArgs(const std::string &path, const VideoPipe::Format &format) {
+    const auto crf = [&format](int byDefault) { return std::to_string(format.crf >= 0 ? format.crf : byDefault); };
+    if (EndsWith(path, ".mp4") || EndsWith(path, ".MP4"))
+        return {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", crf(18), "-pix_fmt", "yuv420p",
+                "-movflags", "+faststart"};
+    if (EndsWith(path, ".webm") || EndsWith(path, ".WEBM"))
+        return {"-c:v", "libvpx-vp9", "-crf", crf(31), "-b:v", "0", "-deadline", "good", "-cpu-used", "4",
+                "-row-mt", "1", "-pix_fmt", format.alpha ? "yuva420p" : "yuv420p"};
+    if (format.alpha)  // .mov: the options refuse alpha in any other name
+        return {"-c:v", "prores_ks", "-profile:v", "4444", "-pix_fmt", "yuva444p10le"};
+    if (format.crf >= 0) return {"-c:v", "libx264", "-crf", crf(18), "-pix_fmt", "yuv420p"};
+    return {};
+}
+
+}  // namespace
+
+bool VideoPipe::Start(const std::string &path, int width, int height, const Format &format, std::string &error) {
+    const std::string &fps = format.fps;
     const std::string ffmpeg = "ffmpeg";
     if (!file_.Open(path)) {
         error = "cannot write the video " + path + ": " + std::strerror(errno);
@@ -70,10 +91,7 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
     }
 
     const std::string size = std::to_string(width) + "x" + std::to_string(height);
-    std::vector<std::string> output;
-    if (EndsWith(path, ".mp4") || EndsWith(path, ".MP4"))
-        output = {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", "18",
-                  "-pix_fmt", "yuv420p", "-movflags", "+faststart"};
+    std::vector<std::string> output = EncoderArgs(path, format);
     // A name that starts with '-' is a file, not an option.
     const std::string &temporary = file_.TemporaryPath();
     output.push_back(temporary[0] == '-' ? "./" + temporary : temporary);
@@ -82,7 +100,7 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
     // A one-frame dry run onto the same file: a name ffmpeg has no format
     // for is refused before anything is drawn.
     std::vector<std::string> dryRun = start;
-    dryRun.insert(dryRun.end(), {"-f", "lavfi", "-i", "color=c=black:s=" + size + ":r=" + std::to_string(fps),
+    dryRun.insert(dryRun.end(), {"-f", "lavfi", "-i", "color=c=black:s=" + size + ":r=" + fps,
                                  "-frames:v", "1"});
     dryRun.insert(dryRun.end(), output.begin(), output.end());
     const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);
@@ -99,14 +117,13 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
     }
     if (!WaitFor(tried, status) || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         file_.Discard();
-        error = "--video: ffmpeg cannot make a video named " + path +
-                " (names that work end in .mp4, .mkv, .mov, .avi or .gif)";
+        error = "--video: ffmpeg cannot make a video named " + path + " here (its encoders: ffmpeg -encoders)";
         return false;
     }
 
     std::vector<std::string> args = start;
-    args.insert(args.end(), {"-f", "rawvideo", "-pixel_format", "rgb24", "-video_size", size,
-                             "-framerate", std::to_string(fps), "-i", "pipe:0"});
+    args.insert(args.end(), {"-f", "rawvideo", "-pixel_format", format.alpha ? "rgba" : "rgb24", "-video_size", size,
+                             "-framerate", fps, "-i", "pipe:0"});
     args.insert(args.end(), output.begin(), output.end());
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) {
@@ -124,7 +141,7 @@ bool VideoPipe::Start(const std::string &path, int width, int height, int fps, s
         return false;
     }
     input_ = fds[1];
-    frameBytes_ = std::size_t{3} * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    frameBytes_ = std::size_t{format.alpha ? 4u : 3u} * static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     return true;
 }
 

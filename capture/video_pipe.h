@@ -14,13 +14,23 @@ public:
     VideoPipe(const VideoPipe &) = delete;
     VideoPipe &operator=(const VideoPipe &) = delete;
 
+    // How the video is made: its rate, "60" or "30000/1001"; frames with
+    // alpha (RGBA) or not (RGB); the encoder's constant quality, -1 for
+    // the default.
+    struct Format {
+        std::string fps = "60";
+        bool alpha = false;
+        int crf = -1;
+    };
+
     // Starts ffmpeg on a temporary file beside `path`, taking frames of
-    // width x height RGB pixels at `fps` (H.264 in MP4 for a .mp4 name, the
-    // format the name implies otherwise). A one-frame dry run first checks
-    // that ffmpeg can make a video of that name. False, with `error` naming
-    // the problem, when ffmpeg is not installed, has no format for the name
-    // or the file cannot be made.
-    bool Start(const std::string &path, int width, int height, int fps, std::string &error);
+    // width x height pixels: H.264 in MP4 for a .mp4 name, VP9 for .webm,
+    // ProRes 4444 for .mov with alpha, the format the name implies
+    // otherwise. A one-frame dry run first checks that ffmpeg can make a
+    // video of that name. False, with `error` naming the problem, when
+    // ffmpeg is not installed, has no format for the name or the file
+    // cannot be made.
+    bool Start(const std::string &path, int width, int height, const Format &format, std::string &error);
 
     // One frame, rows from the top of the picture down. False when ffmpeg
     // has stopped taking frames.

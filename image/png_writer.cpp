@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "io/replacement_file.h"
@@ -40,7 +41,7 @@ void OnWarning(png_structp, png_const_charp) {}
 
 // The libpng part, kept apart so that nothing with a destructor lives
 // across its setjmp.
-bool Encode(WriteState &state, png_bytep const *rows, int width, int height, int level) {
+bool Encode(WriteState &state, png_bytep const *rows, int width, int height, int level, bool alpha) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &state, OnError, OnWarning);
     if (!png) {
         state.problem = "out of memory";
@@ -58,7 +59,7 @@ bool Encode(WriteState &state, png_bytep const *rows, int width, int height, int
     // a file a sixth larger, and a capture writes a file every frame.
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+                 alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
                  PNG_FILTER_TYPE_BASE);
     png_write_info(png, info);
     png_write_image(png, const_cast<png_bytepp>(rows));
@@ -70,13 +71,13 @@ bool Encode(WriteState &state, png_bytep const *rows, int width, int height, int
 }  // namespace
 
 bool WritePng(const std::string &path, const unsigned char *rgb, int width, int height, int level,
-              std::string &error, Durability durability) {
+              std::string &error, Durability durability, bool alpha) {
     if (width <= 0 || height <= 0 || level < 0 || level > 9) {
         error = "cannot write " + path + ": bad picture size or compression level";
         return false;
     }
     std::vector<png_bytep> rows(static_cast<std::size_t>(height));
-    const std::size_t stride = std::size_t{3} * static_cast<std::size_t>(width);
+    const std::size_t stride = std::size_t{alpha ? 4u : 3u} * static_cast<std::size_t>(width);
     for (int j = 0; j < height; ++j)
         rows[static_cast<std::size_t>(j)] = const_cast<png_bytep>(rgb + static_cast<std::size_t>(j) * stride);
 
@@ -87,7 +88,7 @@ bool WritePng(const std::string &path, const unsigned char *rgb, int width, int 
     }
     WriteState state;
     state.file = file.Stream();
-    if (!Encode(state, rows.data(), width, height, level)) {
+    if (!Encode(state, rows.data(), width, height, level, alpha)) {
         error = "cannot write " + path + ": " + state.problem;
         return false;
     }
@@ -96,4 +97,19 @@ bool WritePng(const std::string &path, const unsigned char *rgb, int width, int 
         return false;
     }
     return true;
+}
+
+void AddAlphaFromBrightness(unsigned char *pixels, std::size_t count) {
+    // From the last pixel back, so that each RGB triple is read before
+    // its RGBA place is written.
+    for (std::size_t i = count; i-- > 0;) {
+        const unsigned r = pixels[3 * i], g = pixels[3 * i + 1], b = pixels[3 * i + 2];
+        const unsigned a = std::max(r, std::max(g, b));
+        unsigned char *out = pixels + 4 * i;
+        out[3] = static_cast<unsigned char>(a);
+        for (int c = 2; c >= 0; --c) {
+            const unsigned v = c == 0 ? r : c == 1 ? g : b;
+            out[c] = static_cast<unsigned char>(a == 0 ? 0 : (v * 255 + a / 2) / a);
+        }
+    }
 }

@@ -36,7 +36,7 @@ bool ReadDecimal(std::string_view text, double &value) {
 }
 
 NumberRead ReadSize(std::string_view text, long &width, long &height) {
-    const std::size_t x = text.find('x');
+    const std::size_t x = text.find_first_of("xX");
     if (x == std::string_view::npos) return NumberRead::NotANumber;
     const NumberRead wide = ReadWhole(text.substr(0, x), width), high = ReadWhole(text.substr(x + 1), height);
     if (wide == NumberRead::NotANumber || high == NumberRead::NotANumber) return NumberRead::NotANumber;

@@ -45,8 +45,13 @@ fs::path PanelStateFolder() { return UserFolder("XDG_STATE_HOME", ".local/state"
 void LoadPanelPlace(std::string &kept) {
     std::string text;
     if (!Read(kPlaceFile, text)) return;
-    ImGui::LoadIniSettingsFromMemory(text.data(), text.size());
+    LoadPanelPlaceText(text);
     kept = text;
+}
+
+void LoadPanelPlaceText(const std::string &text) {
+    // ImGui takes a size of 0 to mean a NUL-terminated text: none is read.
+    if (!text.empty()) ImGui::LoadIniSettingsFromMemory(text.c_str(), text.size());
 }
 
 void SavePanelPlace(std::string &kept) {

@@ -19,6 +19,8 @@ std::filesystem::path PanelStateFolder();
 // A missing file, or one that is no regular file or too large, leaves the
 // panel where it first opens; what is wrong is said on the standard error.
 void LoadPanelPlace(std::string &kept);
+// Hands that text, read whole, to the current ImGui context.
+void LoadPanelPlaceText(const std::string &text);
 // Writes ImGui's settings to panel.ini, replacing it whole, when they
 // differ from `kept`, which then holds them.
 void SavePanelPlace(std::string &kept);

@@ -216,6 +216,66 @@ TEST_F(CaptureTest, VideoReadsBackWithItsSizeRateAndFrames) {
     ToolRun run = Capture(dir_, "--frames 0000000012 --fps 024 --video=-clip.mp4");
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(Probe(dir_, "-clip.mp4"), "h264,800,800,24/1,12\n");
+    // A rate as a fraction, exactly; and the quality asked for.
+    for (const char *crf : {"10", "35"}) {
+        run = Capture(dir_, std::string("--frames 12 --fps 30000/1001 --size 320X240 --crf ") + crf + " --video q" + crf + ".mp4");
+        ASSERT_EQ(run.code, 0) << run.err;
+    }
+    EXPECT_EQ(Probe(dir_, "q10.mp4"), "h264,320,240,30000/1001,12\n");
+    EXPECT_GT(fs::file_size(dir_.File("q10.mp4")), fs::file_size(dir_.File("q35.mp4")));
+}
+
+// A part of a capture is the same frames as the whole run's, numbered as
+// there; parts that meet, written into one folder, are the whole run. The
+// clock before frame k reads floor(k x 1000 x M / N) at N/M frames a
+// second, so the parts stay exact at fractional rates too.
+TEST_F(CaptureTest, PartsMakeTheWholeRun) {
+    const std::string common = "--frames 12 --fps 30000/1001 --size 160x120 --keys 3:Z,8:C,9:Tab ";
+    ASSERT_EQ(Capture(dir_, common + "--out whole").code, 0);
+    // Frame 6 shows 6 x 1001 / 30000 = 0.2002 s: the first part ends on it.
+    for (const char *part : {"--to 0.2002", "--from 0.2002"}) {
+        const ToolRun run = Capture(dir_, common + part + " --out parts");
+        ASSERT_EQ(run.code, 0) << run.err;
+    }
+    const ToolRun again = Capture(dir_, common + "--from 0.2002 --out parts");
+    EXPECT_EQ(again.code, 2) << "a part rendered again replaced its frames unasked";
+    std::vector<std::string> whole, parts;
+    for (const auto &entry : fs::directory_iterator(dir_.File("whole"))) whole.push_back(entry.path().filename().string());
+    for (const auto &entry : fs::directory_iterator(dir_.File("parts"))) parts.push_back(entry.path().filename().string());
+    std::sort(whole.begin(), whole.end());
+    std::sort(parts.begin(), parts.end());
+    ASSERT_EQ(parts, whole);
+    EXPECT_EQ(whole.size(), 12u);
+    for (const std::string &name : whole)
+        EXPECT_EQ(ReadFile(dir_.File("parts/" + name)), ReadFile(dir_.File("whole/" + name))) << name;
+}
+
+// --alpha: RGBA frames, the background clear, which laid over black give
+// the plain frames within one level.
+TEST_F(CaptureTest, AlphaFramesOverBlackAreThePlainFrames) {
+    for (const char *alpha : {"", "--alpha "}) {
+        const ToolRun run = Capture(dir_, std::string("--frames 40 --every 40 --size 200x200 ") + alpha + "--out " + (*alpha ? "a" : "p"));
+        ASSERT_EQ(run.code, 0) << run.err;
+    }
+    int width = 0, height = 0;
+    const std::vector<unsigned char> plain = ReadPng(dir_.File("p/frame000040.png"), width, height);
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, dir_.File("a/frame000040.png").c_str()));
+    EXPECT_TRUE(image.format & PNG_FORMAT_FLAG_ALPHA) << "no alpha channel in the file";
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<unsigned char> rgba(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr));
+    ASSERT_EQ(rgba.size() / 4, plain.size() / 3);
+    int worst = 0, clear = 0;
+    for (std::size_t i = 0; i < plain.size() / 3; ++i) {
+        const int a = rgba[4 * i + 3];
+        clear += a == 0;
+        for (int c = 0; c < 3; ++c)
+            worst = std::max(worst, std::abs((rgba[4 * i + c] * a + 127) / 255 - plain[3 * i + c]));
+    }
+    EXPECT_LE(worst, 1);
+    EXPECT_GT(clear, 10000) << "the background is not clear";
 }
 
 // A smooth replay of a recorded session: as long as the session at --fps,
@@ -293,6 +353,7 @@ struct BadInput {
     int code;
     const char *message;  // part of the one line on the standard error
     int lines = 0;  // lines on the standard error: 0 for one, and the pointer to --help after a usage error
+    const char *kept = nullptr;  // a file there before ("mine"), which stays as it was
 };
 
 // Every bad input: one clear message, its exit code, and nothing left
@@ -305,7 +366,16 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out", "", 2, "--out needs a value"},
         {"--out o --frames 0", "", 2, "--frames: 0 is out of range (1 to 999999)"},
         {"--out o --frames ten", "", 2, "--frames: \"ten\" is not a whole number"},
-        {"--out o --fps 241", "", 2, "--fps: 241 is out of range (1 to 240)"},
+        {"--out o --fps 241", "", 2, "--fps: \"241\" is not a rate from 1 to 240: a whole number, or N/M"},
+        {"--out o --fps 1001/1002", "", 2, "--fps: \"1001/1002\" is not a rate from 1 to 240"},
+        {"--out o --frames 10 --from 1", "", 2, "--from: no frame of the capture lies after 1 s (its 10 frames last 0.166667 s)", 1},
+        {"--video v.mp4", "echo mine > v.mp4 &&", 2, "v.mp4 is there already: give --overwrite to replace it", 1,
+         "v.mp4"},
+        {"--out o --frames 3", "mkdir o && echo mine > o/frame000002.png &&", 2,
+         "o/frame000002.png is there already: give --overwrite to replace it", 1, "o/frame000002.png"},
+        {"--alpha --video v.mp4", "", 2, "--alpha: v.mp4 cannot carry alpha; name a .mov (ProRes 4444) or .webm (VP9) file"},
+        {"--crf 52 --video v.mp4", "", 2, "--crf: 52 is out of range (0 to 51 for H.264)"},
+        {"--crf 20 --video v.gif", "", 2, "--crf goes with a video in H.264"},
         {"--out o --every 0", "", 2, "--every: 0 is out of range"},
         {"--out o --frames 10 --every 11", "", 2, "--every: 11 is more than the 10 frames of the capture"},
         {"--out o --keys 5:G", "", 2, "--keys: \"5:G\": unknown key \"G\""},
@@ -337,9 +407,9 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
          "mkdir bin && printf '#!/bin/sh\\ncase \"$*\" in *lavfi*) exit 0;; esac\\nexit 3\\n' > bin/ffmpeg && "
          "chmod +x bin/ffmpeg && PATH=$PWD/bin:$PATH",
          1, "ffmpeg stopped taking frames early (exit status 3)"},
-        {"--video clip", "", 1, "--video: ffmpeg cannot make a video named clip (names that work end in .mp4"},
-        {"--out newdir --video clip.xyz", "", 1, "--video: ffmpeg cannot make a video named clip.xyz"},
-        {"--video v.mp4", "mkdir v.mp4 &&", 1, "cannot write the video v.mp4: Is a directory"},
+        {"--video clip", "", 2, "--video: clip does not end in .mp4, .mkv, .mov, .avi, .gif or .webm"},
+        {"--out newdir --video clip.xyz", "", 2, "--video: clip.xyz does not end in .mp4"},
+        {"--video v.mp4 --overwrite", "mkdir v.mp4 &&", 1, "cannot write the video v.mp4: Is a directory"},
         // A disk that fills up: a file size limit makes the first write fail.
         {"--frames 5 --out o", "ulimit -f 4 &&", 1, "cannot write o/frame000001.png: File too large"},
     };
@@ -356,8 +426,12 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         for (std::string line; std::getline(lines, line);) messages += line.find(" frames (") == std::string::npos;
         EXPECT_EQ(messages, row.lines ? row.lines : row.code == 2 ? 2 : 1) << "one message (and the pointer to --help)";
         EXPECT_TRUE(run.out.empty()) << run.out;
+        if (row.kept) {
+            EXPECT_EQ(ReadFile(dir.File(row.kept)), "mine\n") << "the file in the way was touched";
+        }
         for (const auto &entry : fs::recursive_directory_iterator(dir.Path())) {
             const std::string name = entry.path().filename().string();
+            if (row.kept && entry.path() == fs::path(dir.File(row.kept))) continue;
             EXPECT_TRUE(name.find(".png") == std::string::npos && name.find(".mp4.") == std::string::npos &&
                         name.rfind("clip", 0) != 0 && name != "newdir" && !(name == "v.mp4" && entry.is_regular_file()))
                 << "left behind: " << entry.path();
@@ -444,6 +518,24 @@ int ProcessesRunning(const std::string &program) {
 
 // Signals: a stop at any moment leaves no video, no temporary file and no
 // ffmpeg; a signal ignored at start (nohup) stays ignored.
+// INT during a long video keeps what was rendered: the video ends on the
+// frames drawn so far and plays; the PNG files written stay.
+TEST_F(CaptureTest, AStopKeepsAPlayableVideoOfWhatWasRendered) {
+    const std::string out = RunScript(
+        dir_, "env --default-signal=INT \"$CAPTURE\" --frames 600 --video keep.mp4 --out keep & "
+              "for i in $(seq 600); do [ -e keep/frame000010.png ] && break; sleep 0.05; done; "
+              "kill -INT $!; wait $!; echo $?");
+    EXPECT_EQ(out, "130\n") << ReadFile(dir_.File("run.err"));
+    const std::string probe = Probe(dir_, "keep.mp4");
+    const int frames = std::atoi(probe.substr(probe.rfind(',') + 1).c_str());
+    EXPECT_GT(frames, 0) << probe;
+    EXPECT_LT(frames, 600) << probe;
+    EXPECT_NE(ReadFile(dir_.File("run.err")).find("kept the video keep.mp4 with " + std::to_string(frames) + " frames"),
+              std::string::npos)
+        << ReadFile(dir_.File("run.err"));
+    EXPECT_TRUE(fs::exists(dir_.File("keep/frame000010.png")));
+}
+
 TEST_F(CaptureTest, SignalsLeaveNothingBehind) {
     // Under nohup the terminal's hang-up changes nothing.
     EXPECT_EQ(RunScript(dir_, "nohup \"$CAPTURE\" --frames 90 --video hup.mp4 >/dev/null 2>&1 & "
@@ -456,8 +548,8 @@ TEST_F(CaptureTest, SignalsLeaveNothingBehind) {
                               "sleep 0.05; kill -TERM $!; wait $!; echo $?"),
               "143\n");
 
-    // INT while ffmpeg finishes the video: an ffmpeg that takes its frames,
-    // then takes its time. (A shell starts a job in the background with INT
+    // INT while ffmpeg finishes the video, and INT again: an ffmpeg that
+    // takes its frames, then takes its time, is given up. (A shell starts a job in the background with INT
     // ignored, which then stays ignored; a terminal's job has it.)
     fs::create_directory(dir_.File("bin"));
     {
@@ -466,7 +558,7 @@ TEST_F(CaptureTest, SignalsLeaveNothingBehind) {
     }
     fs::permissions(dir_.File("bin/ffmpeg"), fs::perms::owner_all);
     EXPECT_EQ(RunScript(dir_, "PATH=$PWD/bin:$PATH env --default-signal=INT \"$CAPTURE\" --frames 5 --video int.mp4 & "
-                              "sleep 3; kill -INT $!; wait $!; echo $?"),
+                              "sleep 3; kill -INT $!; sleep 0.5; kill -INT $!; wait $!; echo $?"),
               "130\n");
     EXPECT_EQ(ProcessesRunning(dir_.File("bin/ffmpeg")), 0);
     for (const auto &entry : fs::directory_iterator(dir_.Path())) {

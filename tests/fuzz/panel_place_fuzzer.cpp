@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "panel/panel_state.h"
 
@@ -18,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     unsigned char *pixels = nullptr;
     int width = 0, height = 0;
     io.Fonts->GetTexDataAsRGBA32(&pixels, &width, &height);
-    ImGui::LoadIniSettingsFromMemory(reinterpret_cast<const char *>(data), size);
+    LoadPanelPlaceText(std::string(reinterpret_cast<const char *>(data), size));
     for (int frame = 0; frame < 2; ++frame) {
         ImGui::NewFrame();
         ImGui::SetNextWindowPos(ImVec2(8.0f, 8.0f), ImGuiCond_FirstUseEver);
