@@ -230,14 +230,33 @@ TEST_F(CaptureTest, VideoReadsBackWithItsSizeRateAndFrames) {
 // clock before frame k reads floor(k x 1000 x M / N) at N/M frames a
 // second, so the parts stay exact at fractional rates too.
 TEST_F(CaptureTest, PartsMakeTheWholeRun) {
-    const std::string common = "--frames 12 --fps 30000/1001 --size 160x120 --keys 3:Z,8:C,9:Tab ";
-    ASSERT_EQ(Capture(dir_, common + "--out whole").code, 0);
+    const std::string common = "--frames 12 --fps 30000/1001 --size 160x120 --keys 3:Z,8:C,9:Tab --crf 0 ";
+    ASSERT_EQ(Capture(dir_, common + "--out whole --video whole.mp4").code, 0);
     // Frame 6 shows 6 x 1001 / 30000 = 0.2002 s: the first part ends on it.
+    int number = 0;
     for (const char *part : {"--to 0.2002", "--from 0.2002"}) {
-        const ToolRun run = Capture(dir_, common + part + " --out parts");
+        const ToolRun run = Capture(dir_, common + part + " --out parts --video part" + std::to_string(++number) + ".mp4");
         ASSERT_EQ(run.code, 0) << run.err;
     }
-    const ToolRun again = Capture(dir_, common + "--from 0.2002 --out parts");
+    // The parts' videos joined: the same frames at the same times, exactly
+    // (lossless at --crf 0).
+    const std::string join = "cd " + Quote(dir_.Path()) +
+                             " && printf \"file 'part1.mp4'\\nfile 'part2.mp4'\\n\" > parts.txt"
+                             " && ffmpeg -v error -f concat -safe 0 -i parts.txt -c copy joined.mp4"
+                             " && ffmpeg -v error -i whole.mp4 -f framemd5 whole.md5"
+                             " && ffmpeg -v error -i joined.mp4 -f framemd5 joined.md5";
+    ASSERT_EQ(std::system(join.c_str()), 0);
+    const auto frames = [this](const char *name) {
+        std::string kept;
+        std::istringstream lines(ReadFile(dir_.File(name)));
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty() && line[0] != '#') kept += line + "\n";
+        return kept;
+    };
+    const std::string joined = frames("joined.md5");
+    EXPECT_EQ(std::count(joined.begin(), joined.end(), '\n'), 12);
+    EXPECT_EQ(joined, frames("whole.md5"));
+    const ToolRun again = Capture(dir_, common + "--from 0.2002 --out parts --video other.mp4");
     EXPECT_EQ(again.code, 2) << "a part rendered again replaced its frames unasked";
     std::vector<std::string> whole, parts;
     for (const auto &entry : fs::directory_iterator(dir_.File("whole"))) whole.push_back(entry.path().filename().string());
