@@ -261,7 +261,7 @@ int main(int argc, char **argv) {
     std::unique_ptr<VideoPipe> video;
     if (!options.videoPath.empty()) {
         video = std::make_unique<VideoPipe>();
-        if (!video->Start(options.videoPath, width, height, {options.fps.Text(), options.alpha, options.crf}, error) ||
+        if (!video->Start(options.videoPath, width, height, {options.fps.Text(), options.alpha, options.crf, options.codec}, error) ||
             Stopped()) {
             video->Abandon();
             TearDownDrawing(app);

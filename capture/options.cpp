@@ -197,6 +197,7 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     app.add_flag("--overwrite", options.overwrite)->disable_flag_override();
     app.add_flag("--alpha", options.alpha)->disable_flag_override();
     CLI::Option *crfOption = app.add_option("--crf", options.crf)->transform(WholeNumber(0, 63));
+    CLI::Option *codecOption = app.add_option("--codec", options.codec);
     const std::string problem = ParseCommandLine(app, args);
     if (!problem.empty()) return fail(problem);
     if (flags.help || flags.version) {
@@ -227,19 +228,39 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
         return fail("--video: " + video + " does not end in " + kVideoExtensions);
     if (options.alpha && !video.empty() && extension != ".mov" && extension != ".webm")
         return fail("--alpha: " + video + " cannot carry alpha; name a " + kAlphaVideoExtensions + " file");
-    if (crfOption->count() > 0) {
-        // H.264 in .mp4, .mkv and .mov, VP9 in .webm: the quality scales
-        // those encoders take.
-        const bool vp9 = extension == ".webm";
-        const bool h264 = (extension == ".mp4" || extension == ".mkv" || extension == ".mov") && !options.alpha;
-        if (!vp9 && !h264)
-            return fail("--crf goes with a video in H.264 (.mp4, .mkv, .mov without --alpha) or VP9 (.webm)");
-        if (h264 && options.crf > 51) return fail("--crf: " + std::to_string(options.crf) + " is out of range (0 to 51 for H.264)");
+    // The codec: asked for, or the name's; each in the containers that
+    // hold it.
+    if (codecOption->count() > 0) {
+        const std::string &codec = options.codec;
+        if (codec != "h264" && codec != "h265" && codec != "vp9")
+            return fail("--codec: \"" + codec + "\" is not h264, h265 or vp9");
+        if (video.empty()) return fail("--codec goes with --video");
+        const bool fits = codec == "vp9" ? extension == ".webm" || extension == ".mkv" || extension == ".mp4"
+                                         : extension == ".mp4" || extension == ".mkv" || extension == ".mov";
+        if (!fits)
+            return fail("--codec: " + video + " cannot hold " + codec + "; " +
+                        (codec == "vp9" ? "name a .webm, .mkv or .mp4 file" : "name a .mp4, .mkv or .mov file"));
+        if (options.alpha && !(codec == "vp9" && extension == ".webm"))
+            return fail("--alpha: " + codec + " in " + extension + " cannot carry alpha; name a " +
+                        kAlphaVideoExtensions + " file");
+    } else if (extension == ".mp4") {
+        options.codec = "h264";
+    } else if (extension == ".webm") {
+        options.codec = "vp9";
+    } else if (crfOption->count() > 0 && (extension == ".mkv" || extension == ".mov") && !options.alpha) {
+        options.codec = "h264";  // the quality asked for, in the codec ffmpeg would choose
     }
-    // H.264 in MP4 halves the colour's resolution both ways.
-    const bool h264 = extension == ".mp4";
+    if (crfOption->count() > 0) {
+        if (options.codec.empty())
+            return fail("--crf goes with a video in H.264, H.265 or VP9 (.mp4, .mkv, .webm, or .mov without --alpha)");
+        if (options.codec != "vp9" && options.crf > 51)
+            return fail("--crf: " + std::to_string(options.crf) + " is out of range (0 to 51 for H.264 and H.265)");
+    }
+    // H.264 and H.265 as made here halve the colour's resolution both ways.
+    const bool h264 = options.codec == "h264" || options.codec == "h265";
     if (sizeOption->count() > 0 && h264 && (options.width % 2 != 0 || options.height % 2 != 0))
-        return fail("--size: " + size + " has an odd side, which H.264 in .mp4 cannot take: try " +
+        return fail("--size: " + size + " has an odd side, which " + (options.codec == "h264" ? "H.264" : "H.265") + " in " + extension +
+                    " cannot take: try " +
                     std::to_string(options.width + options.width % 2) + "x" +
                     std::to_string(options.height + options.height % 2));
     // Without PNG files --every means nothing.
@@ -290,9 +311,12 @@ installed copy.
   --video FILE   pipe the frames to ffmpeg at the capture's rate, in the
                  format of the name's extension: H.264 in MP4 for .mp4,
                  VP9 for .webm; .mkv, .mov, .avi and .gif work too
+  --codec C      the video's codec: h264 (in .mp4, .mkv, .mov), h265 (the
+                 same) or vp9 (.webm, .mkv, .mp4); by default H.264 for
+                 .mp4, VP9 for .webm, and ffmpeg's choice for the rest
   --crf N        the video's constant quality, lower is better and larger:
-                 H.264 0 to 51 (default 18), VP9 in .webm 0 to 63
-                 (default 31)
+                 H.264 and H.265 0 to 51 (default 18 and 28), VP9 0 to 63
+                 (default 31); .mkv and .mov with --crf are H.264
   --alpha        frames with an alpha channel for compositing, the
                  background clear: RGBA PNG files, ProRes 4444 in .mov,
                  VP9 with alpha in .webm. Straight colour: each pixel's

@@ -39,6 +39,10 @@ struct CaptureOptions {
     bool overwrite = false;   // files the capture writes may replace existing ones
     bool alpha = false;       // frames with an alpha channel
     int crf = -1;             // the encoder's constant quality; -1: its default here
+    // The video's codec: "h264", "h265" or "vp9", from --codec or the
+    // name (.mp4 H.264, .webm VP9); "" leaves it to ffmpeg (.mkv, .mov,
+    // .avi, .gif as ever) or to --alpha (ProRes 4444 in .mov).
+    std::string codec;
 };
 
 // The video containers the capture knows, by the name's extension, and

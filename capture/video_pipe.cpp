@@ -64,20 +64,27 @@ VideoPipe::~VideoPipe() { Abandon(); }
 
 namespace {
 
-// The encoder's arguments for a video named `path`. Without --crf and
-// --alpha, .mp4 as ever and every other name as ffmpeg chooses for it.
+// The encoder's arguments for a video named `path`. Without a codec, a
+// quality or alpha, every name but .mp4 and .webm as ffmpeg chooses for it.
 std::vector<std::string> EncoderArgs(const std::string &path, const VideoPipe::Format &format) {
     const auto crf = [&format](int byDefault) { return std::to_string(format.crf >= 0 ? format.crf : byDefault); };
-    if (EndsWith(path, ".mp4") || EndsWith(path, ".MP4"))
-        return {"-f", "mp4", "-c:v", "libx264", "-preset", "fast", "-crf", crf(18), "-pix_fmt", "yuv420p",
-                "-movflags", "+faststart"};
-    if (EndsWith(path, ".webm") || EndsWith(path, ".WEBM"))
-        return {"-c:v", "libvpx-vp9", "-crf", crf(31), "-b:v", "0", "-deadline", "good", "-cpu-used", "4",
-                "-row-mt", "1", "-pix_fmt", format.alpha ? "yuva420p" : "yuv420p"};
-    if (format.alpha)  // .mov: the options refuse alpha in any other name
-        return {"-c:v", "prores_ks", "-profile:v", "4444", "-pix_fmt", "yuva444p10le"};
-    if (format.crf >= 0) return {"-c:v", "libx264", "-crf", crf(18), "-pix_fmt", "yuv420p"};
-    return {};
+    const bool mp4 = EndsWith(path, ".mp4") || EndsWith(path, ".MP4");
+    const bool quickTime = mp4 || EndsWith(path, ".mov") || EndsWith(path, ".MOV");
+    std::vector<std::string> args;
+    if (mp4) args = {"-f", "mp4"};
+    if (format.codec == "h264") {
+        args.insert(args.end(), {"-c:v", "libx264", "-preset", "fast", "-crf", crf(18), "-pix_fmt", "yuv420p"});
+    } else if (format.codec == "h265") {
+        args.insert(args.end(), {"-c:v", "libx265", "-preset", "fast", "-crf", crf(28), "-pix_fmt", "yuv420p"});
+        if (quickTime) args.insert(args.end(), {"-tag:v", "hvc1"});  // as players there look for it
+    } else if (format.codec == "vp9") {
+        args.insert(args.end(), {"-c:v", "libvpx-vp9", "-crf", crf(31), "-b:v", "0", "-deadline", "good", "-cpu-used",
+                                 "4", "-row-mt", "1", "-pix_fmt", format.alpha ? "yuva420p" : "yuv420p"});
+    } else if (format.alpha) {  // .mov: the options refuse alpha in any other name
+        args.insert(args.end(), {"-c:v", "prores_ks", "-profile:v", "4444", "-pix_fmt", "yuva444p10le"});
+    }
+    if (mp4) args.insert(args.end(), {"-movflags", "+faststart"});
+    return args;
 }
 
 }  // namespace

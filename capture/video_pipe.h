@@ -21,12 +21,13 @@ public:
         std::string fps = "60";
         bool alpha = false;
         int crf = -1;
+        std::string codec;  // "h264", "h265", "vp9", or "" for the name's own
     };
 
     // Starts ffmpeg on a temporary file beside `path`, taking frames of
-    // width x height pixels: H.264 in MP4 for a .mp4 name, VP9 for .webm,
-    // ProRes 4444 for .mov with alpha, the format the name implies
-    // otherwise. A one-frame dry run first checks that ffmpeg can make a
+    // width x height pixels, in the codec asked for (the options give
+    // H.264 for a .mp4 name, VP9 for .webm), ProRes 4444 for .mov with
+    // alpha, or else the format the name implies. A one-frame dry run first checks that ffmpeg can make a
     // video of that name. False, with `error` naming the problem, when
     // ffmpeg is not installed, has no format for the name or the file
     // cannot be made.
