@@ -62,6 +62,7 @@ start_nimbrel() {
     program="$workdir/alone/bin/nimbrel"
   fi
   shift || true
+  previous_session=$(readlink "$recordings/last-session" 2>/dev/null || true)
   (cd "$workdir" && exec "$program" "$@" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
   nimbrel_pid=$!
 }
@@ -108,6 +109,29 @@ settle() {
   done
   fail "Tab wrote no screenshot within 120 s: a press was lost"
 }
+
+# toggle_panel: taps F3 and waits, up to 120 s, until the recording shows
+# the panel's new state. F3 acts after every other waiting key, so a Tab
+# pressed after it may act first: its screenshot alone does not say so.
+toggle_panel() {
+  local before=""
+  for _ in $(seq 1200); do  # this run's recording, begun
+    [ "$(readlink "$recordings/last-session" 2>/dev/null)" != "$previous_session" ] &&
+      grep -q '^start' "$recordings/last-session" 2>/dev/null && before=$(panel_state) && break
+    sleep 0.1
+  done
+  [ -n "$before" ] || fail "the session's recording did not begin within 120 s"
+  press F3
+  for _ in $(seq 1200); do
+    [ "$(panel_state)" != "$before" ] && return 0
+    kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited"
+    sleep 0.1
+  done
+  fail "F3 did not act within 120 s"
+}
+# panel_state: whether the panel shows ("on" or "off") as the recording
+# last says.
+panel_state() { grep -o ' panel=o[nf]*' "$recordings/last-session" 2>/dev/null | tail -n 1 | cut -d= -f2; }
 
 # grab FILE: the window's 800 x 800 area of the screen as a PNG.
 grab() { import -window root -crop 800x800+0+0 +repage "$1"; }

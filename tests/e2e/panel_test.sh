@@ -22,7 +22,7 @@ drag_slider() {
 start_nimbrel
 id=$(wait_for_window Nimbrel)
 xdotool windowfocus --sync "$id"
-press F3
+toggle_panel
 settle  # the panel is laid out
 
 drag_slider 140 340
@@ -36,7 +36,7 @@ for _ in $(seq 600); do [ -s "$workdir/screenshot0.ppm" ] && break; sleep 0.1; d
   fail "no line for the button's screenshot"
 
 drag_slider 260 60  # back to small sprites, quick to draw
-press F3
+toggle_panel
 # Half a turn, begun over the smoke.
 xdotool mousemove --window "$id" 600 600 mousedown 1
 for x in 630 660 690 720 750 780; do xdotool mousemove --window "$id" "$x" 600; sleep 0.1; done

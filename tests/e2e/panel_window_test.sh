@@ -18,7 +18,7 @@ run_with_panel() {
   start_nimbrel
   id=$(wait_for_window Nimbrel)
   xdotool windowfocus --sync "$id"
-  press F3
+  toggle_panel
   settle
   grab "$1"
 }

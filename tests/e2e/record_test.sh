@@ -8,18 +8,18 @@
 source "$(dirname "$0")/lib.sh"
 CAPTURE=${CAPTURE:?path to nimbrel-capture}
 
-slider_y=209  # the sprite-size slider's row in the panel (see panel_test.sh)
+slider_y=228  # the sprite-size slider's row in the panel (see panel_test.sh)
 
 start_nimbrel
 id=$(wait_for_window Nimbrel)
 xdotool windowfocus --sync "$id"
 press Z
 press Z
-press F3
-xdotool mousemove --window "$id" 200 $slider_y mousedown 1
-for x in 220 240 260; do xdotool mousemove --window "$id" "$x" $slider_y; sleep 0.1; done
+toggle_panel
+xdotool mousemove --window "$id" 150 $slider_y mousedown 1  # small sprites, quick to draw
+for x in 160 170 180; do xdotool mousemove --window "$id" "$x" $slider_y; sleep 0.1; done
 xdotool mouseup 1
-press F3
+toggle_panel
 # Presses waiting together act in the controls' order, F3 after every row:
 # a Tab of its own lets F3 act before the screenshot compared below.
 settle
