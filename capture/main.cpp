@@ -225,13 +225,19 @@ int main(int argc, char **argv) {
         std::snprintf(lasts, sizeof lasts, "%.3f", static_cast<double>(plan.SessionMs()) / 1000.0);
         return Fail("--from: " + Seconds(from) + " s is past the end of the session, which lasts " + lasts + " s", 2);
     }
-    if (plan.InPartCount() == 0)
-        return Fail("--from: no frame of the capture lies after " + Seconds(from) + " s (its " +
-                        std::to_string(plan.Total()) + " frames last " +
+    if (plan.InPartCount() == 0) {
+        const std::string part = options.toUs < 0 ? "after " + Seconds(from) + " s"
+                                 : options.fromUs < 0
+                                     ? "up to " + Seconds(static_cast<double>(options.toUs) / 1e6) + " s"
+                                     : "after " + Seconds(from) + " s and up to " +
+                                           Seconds(static_cast<double>(options.toUs) / 1e6) + " s";
+        return Fail((options.fromUs >= 0 ? "--from" : "--to") + std::string(": no frame of the capture lies ") + part +
+                        " (its " + std::to_string(plan.Total()) + " frames last " +
                         Seconds(static_cast<double>(plan.Total()) * static_cast<double>(options.fps.den) /
                                 static_cast<double>(options.fps.num)) +
                         " s)",
                     2);
+    }
     // Nothing is replaced unasked: parts may share a folder, not a file.
     if (!options.overwrite) {
         const std::string inTheWay = FirstInTheWay(options, plan);
