@@ -53,7 +53,6 @@ void Start(Panel &panel) {
         io.FontGlobalScale = PixelScale();
     }
     ImGui_ImplOpenGL2_Init();
-    panel.presets.live = panel.live;
     if (panel.live) LoadPanelPlace(panel.place);
     panel.ready = true;
 }
@@ -220,6 +219,7 @@ PanelRequests BuildPanelWindow(Panel &panel, SimulationParameters &params, int w
         if (ImGui::Button("Save recording  F9")) requests.saveRecording = true;
         controls.Remember("Save recording");
         ImGui::Separator();
+        panel.presets.live = panel.live;
         PresetControls(panel.presets, panel.outcome, params, Scaled(kLabelWidthAtStart), Scaled(kSliderWidthAtStart),
                        controls);
         ImGui::Separator();

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <new>
 #include <string>
 #include <string_view>
@@ -536,6 +538,37 @@ TEST_F(GlTest, PanelSlidersTakeTypedValuesTheWheelAndReset) {
     EXPECT_TRUE(gParams == SimulationParameters{}) << "sprite size " << gParams.pointSize;
     app.panelShown = false;
     DrawAndSwap();
+}
+
+// The live panel names the files its preset listing passed over, once for
+// each change of the folder, in this run or a later one.
+TEST_F(GlTest, PassedOverFilesAreNamedOncePerChange) {
+    ScratchDir config, state;
+    ASSERT_TRUE(config.Ok() && state.Ok());
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    setenv("XDG_STATE_HOME", state.Path().c_str(), 1);
+    std::filesystem::create_directories(config.File("nimbrel/presets/a folder.toml"));
+    std::ofstream(config.File("nimbrel/presets/bad!name.toml")) << "sprite_size = 30.0\n";
+    const auto showPanel = []() {  // a run of the program: the panel shown, then put away
+        testing::internal::CaptureStdout();
+        app.panelShown = true;
+        DrawAndSwap();
+        app.panelShown = false;
+        DrawAndSwap();
+        ShutdownPanel(app.panel);
+        return testing::internal::GetCapturedStdout();
+    };
+    ShutdownPanel(app.panel);  // as at start
+    app.panel.live = true;
+    const std::string said = showPanel();
+    EXPECT_NE(said.find("bad!name.toml (a name is"), std::string::npos) << said;
+    EXPECT_NE(said.find("a folder.toml (not a regular file)"), std::string::npos) << said;
+    EXPECT_EQ(showPanel(), "") << "said again with nothing changed";
+    std::ofstream(config.File("nimbrel/presets/worse?.toml")) << "\n";
+    EXPECT_NE(showPanel().find("worse?.toml"), std::string::npos) << "a change was not said";
+    app.panel.live = false;
+    unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_STATE_HOME");
 }
 
 // F11 makes the drawable the size of the screen, and the projection
