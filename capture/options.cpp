@@ -4,9 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <filesystem>
 #include <iterator>
 #include <sstream>
 
@@ -133,13 +131,6 @@ CLI::Validator Rate(FrameRate &rate) {
         "");
 }
 
-// The name's extension, in lower case: ".mp4".
-std::string Extension(const std::string &path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
 }  // namespace
 
 bool ParseKeyScript(const std::string &script, int frames, std::vector<ScriptedPress> &presses,
@@ -222,7 +213,7 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
         return fail("nothing to write: give --out DIR, --video FILE or both");
     // The container, by the name; what it carries.
     const std::string &video = options.videoPath;
-    const std::string extension = video.empty() ? "" : Extension(video);
+    const std::string extension = video.empty() ? "" : LowerExtension(video);
     const std::vector<std::string> known = {".mp4", ".mkv", ".mov", ".avi", ".gif", ".webm"};
     if (!video.empty() && std::find(known.begin(), known.end(), extension) == known.end())
         return fail("--video: " + video + " does not end in " + kVideoExtensions);

@@ -68,8 +68,9 @@ namespace {
 // quality or alpha, every name but .mp4 and .webm as ffmpeg chooses for it.
 std::vector<std::string> EncoderArgs(const std::string &path, const VideoPipe::Format &format) {
     const auto crf = [&format](int byDefault) { return std::to_string(format.crf >= 0 ? format.crf : byDefault); };
-    const bool mp4 = EndsWith(path, ".mp4") || EndsWith(path, ".MP4");
-    const bool quickTime = mp4 || EndsWith(path, ".mov") || EndsWith(path, ".MOV");
+    const std::string extension = LowerExtension(path);
+    const bool mp4 = extension == ".mp4";
+    const bool quickTime = mp4 || extension == ".mov";
     std::vector<std::string> args;
     if (mp4) args = {"-f", "mp4"};
     if (format.codec == "h264") {

@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -126,4 +128,21 @@ void ReplacementFile::Discard() {
     file_ = nullptr;
     if (!temporary_.empty()) unlink(temporary_.c_str());
     temporary_.clear();
+}
+
+bool ReplaceFileWith(const std::string &path, const std::string &text, std::string &error) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code code;
+    if (!folder.empty()) std::filesystem::create_directories(folder, code);
+    if (code) {
+        error = "cannot make " + folder.string() + ": " + code.message();
+        return false;
+    }
+    ReplacementFile file;
+    if (!file.Open(path) || std::fwrite(text.data(), 1, text.size(), file.Stream()) != text.size() ||
+        !file.Commit()) {
+        error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    return true;
 }

@@ -49,3 +49,8 @@ private:
     std::string target_;
     std::string temporary_;
 };
+
+// Replaces the file at `path` with `text`, all or nothing and synced, its
+// folder made first when missing. False, with `error` saying why ("cannot
+// make FOLDER: reason", or "PATH: reason"), when it cannot.
+bool ReplaceFileWith(const std::string &path, const std::string &text, std::string &error);

@@ -1,6 +1,9 @@
 // What the text formats share: reading, messages, the ASCII check, numbers.
 #include "io/text.h"
 
+#include <cctype>
+#include <filesystem>
+
 #include "io/input_file.h"
 
 bool ReadTextFile(const std::string &path, std::size_t maxBytes, std::string &text, std::string &error) {
@@ -45,4 +48,10 @@ NumberRead ReadSize(std::string_view text, long &width, long &height) {
 
 bool EndsWith(std::string_view text, std::string_view suffix) {
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::string LowerExtension(const std::string &path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char &c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
 }

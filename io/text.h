@@ -45,3 +45,5 @@ bool ReadDecimal(std::string_view text, double &value);
 NumberRead ReadSize(std::string_view text, long &width, long &height);
 
 bool EndsWith(std::string_view text, std::string_view suffix);
+// A path's extension in lower case: ".mp4" for "Clip.MP4"; "" for none.
+std::string LowerExtension(const std::string &path);

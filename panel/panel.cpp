@@ -9,8 +9,8 @@
 
 #include "panel/panel_state.h"
 #include "panel/panel_text.h"
-#include "render/gl.h"
 #include "render/graphics.h"
+#include "render/read_back.h"
 #include "sim/particles.h"
 
 namespace {
@@ -219,18 +219,15 @@ PanelRequests BuildPanelWindow(Panel &panel, SimulationParameters &params, int w
         if (ImGui::Button("Save recording  F9")) requests.saveRecording = true;
         controls.Remember("Save recording");
         ImGui::Separator();
-        panel.presets.live = panel.live;
-        PresetControls(panel.presets, panel.outcome, params, Scaled(kLabelWidthAtStart), Scaled(kSliderWidthAtStart),
-                       controls);
+        PresetControls(panel.presets, panel.outcome, params, panel.live, Scaled(kLabelWidthAtStart),
+                       Scaled(kSliderWidthAtStart), controls);
         ImGui::Separator();
         Timings(panel);
     }
     panel.itemActive = ImGui::IsAnyItemActive();
     const ImVec2 position = ImGui::GetWindowPos(), size = ImGui::GetWindowSize();
-    panel.panelX = static_cast<int>(position.x);
-    panel.panelY = static_cast<int>(position.y);
-    panel.panelWidth = static_cast<int>(size.x);
-    panel.panelHeight = static_cast<int>(size.y);
+    SetPanelRect(panel.input, static_cast<int>(position.x), static_cast<int>(position.y), static_cast<int>(size.x),
+                 static_cast<int>(size.y));
     ImGui::End();
     return requests;
 }
@@ -246,11 +243,10 @@ PanelRequests Build(Panel &panel, SimulationParameters &params, bool shown, bool
         requests = BuildPanelWindow(panel, params, wheel);
     } else {
         panel.itemActive = false;
-        panel.panelWidth = panel.panelHeight = 0;
+        SetPanelRect(panel.input, 0, 0, 0, 0);  // nothing to press on
     }
     if (panel.live) BuildNotices(panel.outcome.notices, panel.width, panel.height);
     if (interactive) SetPanelTyping(panel.input, io.WantTextInput);
-    SetPanelRect(panel.input, panel.panelX, panel.panelY, panel.panelWidth, panel.panelHeight);
     ImGui::Render();
     return requests;
 }
@@ -272,11 +268,11 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params, bool shown, 
         return {};
     }
     if (!panel.ready) Start(panel);
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const bool sameDrawable = viewport[2] == panel.width && viewport[3] == panel.height;
-    panel.width = viewport[2];
-    panel.height = viewport[3];
+    int width = 0, height = 0;
+    FrameSize(width, height);
+    const bool sameDrawable = width == panel.width && height == panel.height;
+    panel.width = width;
+    panel.height = height;
 
     const bool timingsChanged = panel.timer.TakeChanged();
     const PanelInput &input = panel.input;
@@ -295,7 +291,7 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params, bool shown, 
         // A new window takes its size from the frame before, and shows
         // from the second: built twice when the panel first opens or a
         // notice comes, so that it shows at once, fitting what it holds.
-        if ((!panel.built && panel.panelWidth == 0) || panel.builtNotices != notices.changes)
+        if ((!panel.built && panel.input.width == 0) || panel.builtNotices != notices.changes)
             Build(panel, params, shown, false);
         Build(panel, params, shown, false);
     }

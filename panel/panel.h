@@ -60,8 +60,6 @@ struct Panel {
     SimulationParameters shown;         // the values it was built with
     std::vector<std::string> lines;
     int width = 0, height = 0;          // the drawable it was built for
-    int panelX = 0, panelY = 0;         // its window, in pixels
-    int panelWidth = 0, panelHeight = 0;
     bool itemActive = false;            // a control was being worked last frame
     ValueEdit edit;
     std::string place;  // the window's place as last kept (panel/panel_state.h)

@@ -44,7 +44,7 @@ void SayPassedOver(const PassedOver &passed, Outcome &outcome) {
 
 // Lists the presets again, keeping the row picked, or picking `pick`, the
 // name of the user's preset just saved.
-void ListPresetsAgain(PresetPanel &panel, Outcome &outcome, const std::string &pick = "") {
+void ListPresetsAgain(PresetPanel &panel, Outcome &outcome, bool live, const std::string &pick = "") {
     const std::string picked = panel.picked >= 0 && panel.picked < static_cast<int>(panel.presets.size())
                                    ? panel.presets[static_cast<std::size_t>(panel.picked)].path
                                    : "";
@@ -56,7 +56,7 @@ void ListPresetsAgain(PresetPanel &panel, Outcome &outcome, const std::string &p
         const PresetEntry &entry = panel.presets[i];
         if (pick.empty() ? entry.path == picked : !entry.builtIn && entry.name == pick) panel.picked = static_cast<int>(i);
     }
-    if (panel.live) SayPassedOver(passed, outcome);
+    if (live) SayPassedOver(passed, outcome);
 }
 
 // A name as the list shows it: quoted where spaces at either end would
@@ -95,12 +95,12 @@ void LoadPicked(const PresetPanel &panel, Outcome &outcome, SimulationParameters
     outcome.Tell("loaded preset \"" + entry.name + "\"");
 }
 
-void SaveNamed(PresetPanel &panel, Outcome &outcome, const SimulationParameters &params) {
+void SaveNamed(PresetPanel &panel, Outcome &outcome, const SimulationParameters &params, bool live) {
     const std::string name = panel.saveName;
     std::string message;
     const bool saved = SavePreset(name, params, NIMBREL_VERSION, message);
     outcome.Tell(message);
-    ListPresetsAgain(panel, outcome, saved ? name : "");
+    ListPresetsAgain(panel, outcome, live, saved ? name : "");
 }
 
 // A question and its two answers; true once answered.
@@ -119,9 +119,9 @@ bool Ask(const std::string &question, const char *yesLabel, bool &yes, ControlRe
 
 // The presets: the list, Load, Delete (the user's own, once confirmed),
 // and Save as under a typed name (over an existing one once confirmed).
-void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &params, float labelWidth,
+void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &params, bool live, float labelWidth,
                     float fieldWidth, ControlRects &controls) {
-    if (!panel.presetsListed) ListPresetsAgain(panel, outcome);
+    if (!panel.presetsListed) ListPresetsAgain(panel, outcome, live);
     const bool picked = panel.picked >= 0 && panel.picked < static_cast<int>(panel.presets.size());
     const PresetEntry *entry = picked ? &panel.presets[static_cast<std::size_t>(panel.picked)] : nullptr;
 
@@ -163,7 +163,7 @@ void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &
             std::string message;
             DeletePreset(entry->name, message);
             outcome.Tell(message);
-            ListPresetsAgain(panel, outcome);
+            ListPresetsAgain(panel, outcome, live);
         }
     }
 
@@ -195,12 +195,12 @@ void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &
             outcome.Clear();  // the question stands alone
         }
         else
-            SaveNamed(panel, outcome, params);
+            SaveNamed(panel, outcome, params, live);
     }
     if (panel.asking == Asking::Replace &&
         Ask(std::string("Replace your \"") + panel.saveName + "\"?", "Yes, replace", yes, controls)) {
         panel.asking = Asking::Nothing;
-        if (yes) SaveNamed(panel, outcome, params);
+        if (yes) SaveNamed(panel, outcome, params, live);
     }
     const float wrap = labelWidth + fieldWidth + 120.0f;
     if (!outcome.latest.empty()) Wrapped(outcome.latest, wrap);

@@ -17,7 +17,6 @@
 struct PresetPanel {
     std::vector<PresetEntry> presets;
     bool presetsListed = false;
-    bool live = false;  // the live program's: what the listing passed over is said, once for each change
     int picked = -1;
     char saveName[kMaxPresetNameLength + 1] = "";
     int offered = 0, refused = 0;  // characters typed into the name field in this frame, and refused
@@ -26,6 +25,8 @@ struct PresetPanel {
 
 // Adds the presets' controls to the ImGui window being built: labels in a
 // column `labelWidth` wide, the list and the name field `fieldWidth` wide.
-// A preset loaded goes into `params`; what happened, into `outcome`.
-void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &params, float labelWidth,
+// A preset loaded goes into `params`; what happened, into `outcome`. In
+// the `live` program what the listing passed over is said, once for each
+// change of the folder.
+void PresetControls(PresetPanel &panel, Outcome &outcome, SimulationParameters &params, bool live, float labelWidth,
                     float fieldWidth, ControlRects &controls);

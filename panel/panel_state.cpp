@@ -29,13 +29,9 @@ bool Read(const char *name, std::string &text) {
 
 void Write(const char *name, const std::string &text) {
     const fs::path folder = PanelStateFolder();
+    std::string error;
     if (folder.empty() || text.size() > kMaxPanelStateBytes) return;
-    std::error_code code;
-    fs::create_directories(folder, code);
-    ReplacementFile file;
-    if (!file.Open((folder / name).string()) || std::fwrite(text.data(), 1, text.size(), file.Stream()) != text.size() ||
-        !file.Commit())
-        PrintDiagnostic("cannot keep the panel's state in " + (folder / name).string());
+    if (!ReplaceFileWith((folder / name).string(), text, error)) PrintDiagnostic("cannot keep the panel's state: " + error);
 }
 
 }  // namespace

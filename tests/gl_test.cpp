@@ -458,15 +458,20 @@ void Click(int x, int y) {
     Send(MessageKind::LeftButtonUp, x, y);
 }
 
-// With the panel shown: a press over it works the panel and never turns
-// the view; a drag begun over the smoke turns it, one degree a pixel, even
-// across the panel; keys act as ever.
-TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
+// The start values, no input held, and the panel shown and laid out.
+void ShowPanelAtTheStart() {
     gParams = SimulationParameters{};
     app.input = InputState{};
     app.panelShown = true;
     DrawAndSwap();
     DrawAndSwap();  // laid out
+}
+
+// With the panel shown: a press over it works the panel and never turns
+// the view; a drag begun over the smoke turns it, one degree a pixel, even
+// across the panel; keys act as ever.
+TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
+    ShowPanelAtTheStart();
     int slider[4] = {}, reset[4] = {};
     ASSERT_TRUE(ControlRect("sprite size", slider));
     ASSERT_TRUE(ControlRect("Start values", reset));
@@ -505,11 +510,7 @@ TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
 // without moving it, and what is typed there is set on Return; the wheel
 // over it steps it as its keys do; its reset button puts it back.
 TEST_F(GlTest, PanelSlidersTakeTypedValuesTheWheelAndReset) {
-    gParams = SimulationParameters{};
-    app.input = InputState{};
-    app.panelShown = true;
-    DrawAndSwap();
-    DrawAndSwap();  // laid out
+    ShowPanelAtTheStart();
     int slider[4] = {};
     ASSERT_TRUE(ControlRect("sprite size", slider));
     const int x = slider[0] + slider[2] - 4, y = slider[1] + slider[3] / 2;  // near the track's right end

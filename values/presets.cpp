@@ -110,15 +110,9 @@ bool SavePreset(const std::string &name, const SimulationParameters &params, con
     if (!ValidPresetName(name)) return fail(kPresetNameRule);
     const std::string folder = UserPresetFolder();
     if (folder.empty()) return fail("neither XDG_CONFIG_HOME nor HOME names a folder for it");
-    std::error_code code;
-    fs::create_directories(folder, code);
-    if (code) return fail("cannot make " + folder + ": " + code.message());
     const std::string path = UserPresetPath(name);
-    ReplacementFile file;
-    if (!file.Open(path)) return fail(path + ": " + std::strerror(errno));
-    const std::string text = FormatPreset(params, version);
-    std::fwrite(text.data(), 1, text.size(), file.Stream());
-    if (!file.Commit()) return fail(path + ": " + std::strerror(errno));
+    std::string error;
+    if (!ReplaceFileWith(path, FormatPreset(params, version), error)) return fail(error);
     message = "saved preset " + Quoted(name) + " as " + path;
     return true;
 }
