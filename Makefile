@@ -26,7 +26,8 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 # The display tests RUNS times under CONDITION: idle, busy (every core
-# kept busy) or one-core (the software renderer on one thread of one core).
+# kept busy), one-core (the software renderer on one thread of one core)
+# or starved (the program at nice 19 beside busy cores, the tests not).
 RUNS      ?= 6
 CONDITION ?= idle
 test-display: build

@@ -6,7 +6,10 @@
 #   busy      every core kept busy, one `yes` process each
 #   one-core  the software renderer held to one thread on one core
 #             (LP_NUM_THREADS=1 taskset -c 0): slow frames
-# Usage: tools/repeat-display-tests.sh [N] [idle|busy|one-core] [BUILD_DIR]
+#   starved   the program (its journal's thread too) at nice 19 while every
+#             core is kept busy at normal priority, the tests' own commands
+#             at normal priority: the test outruns what the program writes
+# Usage: tools/repeat-display-tests.sh [N] [idle|busy|one-core|starved] [BUILD_DIR]
 set -uo pipefail
 runs=${1:-6}
 condition=${2:-idle}
@@ -19,7 +22,10 @@ case "$condition" in
   idle) ;;
   busy) for _ in $(seq "$(nproc)"); do yes >/dev/null & hogs+=($!); done ;;
   one-core) prefix=(env LP_NUM_THREADS=1 taskset -c 0) ;;
-  *) echo "usage: $0 [N] [idle|busy|one-core] [BUILD_DIR]" >&2; exit 2 ;;
+  starved)
+    for _ in $(seq "$(nproc)"); do yes >/dev/null & hogs+=($!); done
+    prefix=(env NIMBREL_NICE=19) ;;
+  *) echo "usage: $0 [N] [idle|busy|one-core|starved] [BUILD_DIR]" >&2; exit 2 ;;
 esac
 log=$(mktemp)
 trap '[ ${#hogs[@]} -eq 0 ] || kill "${hogs[@]}" 2>/dev/null; rm -f "$log"' EXIT

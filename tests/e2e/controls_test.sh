@@ -32,7 +32,7 @@ press K
 settle
 
 "$CLOSE_TOOL" "$id"
-wait_exit 20
+wait_exit 120
 [ "$exit_code" = 0 ] || fail "exit code $exit_code"
 
 # Each press stepped its own value, in order, and nothing else moved.

@@ -1,21 +1,45 @@
 # Shared steps of the end-to-end tests: run the real program in a scratch
 # working directory on the current (Xvfb) display, find its window, grab the
 # screen, close it. Sourced by the test scripts.
-set -euo pipefail
+#
+# The program writes its journal, its standard output, its screenshots and
+# its state files on its own time, often on a thread of its own: whatever
+# reads them treats "not there yet" as "wait", and only the end of a wait
+# fails. A script that stops for any other reason than pass says where, in
+# a FAIL: line: a failing command through the ERR trap, anything else
+# (a signal, an exit) through the EXIT trap.
+set -Eeuo pipefail
 
 NIMBREL=${NIMBREL:?path to the nimbrel program}
 CLOSE_TOOL=${CLOSE_TOOL:?path to x11_close_window}
 SPRITE=${SPRITE:-}
+# The program's niceness: tools/repeat-display-tests.sh starves it (and so
+# its journal's thread) while the test's own commands run at full speed.
+NIMBREL_NICE=${NIMBREL_NICE:-0}
 
 workdir=$(mktemp -d)
 # The program's own files (presets, recordings) stay in the scratch folder.
 export XDG_CONFIG_HOME="$workdir/config" XDG_DATA_HOME="$workdir/data" XDG_STATE_HOME="$workdir/state"
 nimbrel_pid=""
+passed=""
+failed=""
 cleanup() {
+  local status=$?
+  [ -n "$passed$failed" ] || echo "FAIL: $(basename "$0") exited with status $status before it passed" >&2
   [ -n "$nimbrel_pid" ] && kill -KILL "$nimbrel_pid" 2>/dev/null || true
   rm -rf "$workdir"
 }
 trap cleanup EXIT
+# A failing command in the script itself or in a function it calls; the
+# subshells of $(...) leave it to the shell that waits for them.
+on_error() {
+  local status=$1 line=$2 file=$3 command=$4
+  [ "$BASH_SUBSHELL" = 0 ] || return 0
+  trap - ERR
+  fail "$(basename "$file") line $line: '$command' exited with status $status"
+}
+trap 'on_error $? $LINENO "${BASH_SOURCE[0]}" "$BASH_COMMAND"' ERR
+for signal in INT TERM HUP; do trap "fail \"$(basename "$0") stopped by SIG$signal\"" "$signal"; done
 
 recordings="$workdir/data/nimbrel/recordings"
 
@@ -34,6 +58,7 @@ frame_rate() {
 }
 
 fail() {
+  failed=1
   echo "FAIL: $*" >&2
   echo "frame rate: $(frame_rate)" >&2
   for log in stdout stderr; do
@@ -44,6 +69,7 @@ fail() {
 
 # pass: the frame rate the test saw, and PASS.
 pass() {
+  passed=1
   echo "frame rate: $(frame_rate)"
   echo "PASS"
 }
@@ -63,7 +89,7 @@ start_nimbrel() {
   fi
   shift || true
   previous_session=$(readlink "$recordings/last-session" 2>/dev/null || true)
-  (cd "$workdir" && exec "$program" "$@" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
+  (cd "$workdir" && exec nice -n "$NIMBREL_NICE" "$program" "$@" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") &
   nimbrel_pid=$!
 }
 
@@ -72,16 +98,16 @@ window_id() {
   xwininfo -root -tree | awk -v title="\"$1\":" '$2 == title { print $1; exit }'
 }
 
-# wait_for_window TITLE: waits up to 30 s and prints the window's id.
+# wait_for_window TITLE: waits up to 120 s and prints the window's id.
 wait_for_window() {
   local id=""
-  for _ in $(seq 300); do
+  for _ in $(seq 1200); do
     id=$(window_id "$1")
     [ -n "$id" ] && { echo "$id"; return 0; }
     kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited before showing \"$1\""
     sleep 0.1
   done
-  fail "no window titled \"$1\""
+  fail "no window titled \"$1\" within 120 s"
 }
 
 # press KEY: a tap, well short of the auto-repeat delay. Its action comes
@@ -110,17 +136,27 @@ settle() {
   fail "Tab wrote no screenshot within 120 s: a press was lost"
 }
 
+# journal_shows PATTERN: waits, up to 120 s, until this run's journal
+# (last-session, once it names a journal other than the one before this
+# start) holds a line matching PATTERN. Its thread writes a few times a
+# second: a line not there yet is waited for.
+journal_shows() {
+  for _ in $(seq 1200); do
+    [ "$(readlink "$recordings/last-session" 2>/dev/null)" != "$previous_session" ] &&
+      grep -q -- "$1" "$recordings/last-session" 2>/dev/null && return 0
+    kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited before its journal showed '$1'"
+    sleep 0.1
+  done
+  fail "this session's journal did not show '$1' within 120 s"
+}
+
 # toggle_panel: taps F3 and waits, up to 120 s, until the recording shows
 # the panel's new state. F3 acts after every other waiting key, so a Tab
 # pressed after it may act first: its screenshot alone does not say so.
 toggle_panel() {
-  local before=""
-  for _ in $(seq 1200); do  # this run's recording, begun
-    [ "$(readlink "$recordings/last-session" 2>/dev/null)" != "$previous_session" ] &&
-      grep -q '^start' "$recordings/last-session" 2>/dev/null && before=$(panel_state) && break
-    sleep 0.1
-  done
-  [ -n "$before" ] || fail "the session's recording did not begin within 120 s"
+  local before
+  journal_shows '^start'
+  before=$(panel_state)
   press F3
   for _ in $(seq 1200); do
     [ "$(panel_state)" != "$before" ] && return 0
@@ -131,7 +167,7 @@ toggle_panel() {
 }
 # panel_state: whether the panel shows ("on" or "off") as the recording
 # last says.
-panel_state() { grep -o ' panel=o[nf]*' "$recordings/last-session" 2>/dev/null | tail -n 1 | cut -d= -f2; }
+panel_state() { { grep -o ' panel=o[nf]*' "$recordings/last-session" 2>/dev/null || true; } | tail -n 1 | cut -d= -f2; }
 
 # grab FILE: the window's 800 x 800 area of the screen as a PNG.
 grab() { import -window root -crop 800x800+0+0 +repage "$1"; }
@@ -140,14 +176,14 @@ grab() { import -window root -crop 800x800+0+0 +repage "$1"; }
 lit_fraction() { convert "$1" -colorspace Gray -threshold 4% -format '%[fx:mean]' info:; }
 
 # grab_smoke FILE: grabs the window once its smoke has grown past the
-# emitter (a lit fraction of 2%), up to 60 s however slow the frames.
+# emitter (a lit fraction of 2%), up to 120 s however slow the frames.
 grab_smoke() {
-  for _ in $(seq 300); do
+  for _ in $(seq 600); do
     grab "$1"
     at_least "$(lit_fraction "$1")" 0.02 && return 0
     sleep 0.2
   done
-  fail "the smoke did not grow within 60 s"
+  fail "the smoke did not grow within 120 s"
 }
 
 # mean_brightness FILE: the mean grey level, 0 to 1.
@@ -184,5 +220,8 @@ replay_exact() {
     >"$workdir/replay.txt" 2>&1 || fail "exact replay: $(tail -n 5 "$workdir/replay.txt")"
 }
 
-# recorded NAME: the values NAME took during the last session, in order.
-recorded() { grep -o " $1=[^ ]*" "$recordings/last-session" | cut -d= -f2 | tr '\n' ' ' | sed 's/ $//'; }
+# recorded NAME: the values NAME took during the last session, in order;
+# nothing while the journal does not yet exist or hold them.
+recorded() {
+  { grep -o " $1=[^ ]*" "$recordings/last-session" 2>/dev/null || true; } | cut -d= -f2 | tr '\n' ' ' | sed 's/ $//'
+}

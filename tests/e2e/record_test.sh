@@ -27,11 +27,11 @@ xdotool mousemove --window "$id" 600 600 mousedown 1 mousemove --window "$id" 64
 press C
 settle  # the panel hidden: the picture is the smoke's alone
 press F9
-for _ in $(seq 600); do grep -q "recorded the session as" "$workdir/stdout.txt" && break; sleep 0.1; done
+for _ in $(seq 1200); do grep -q "recorded the session as" "$workdir/stdout.txt" && break; sleep 0.1; done
 grep -q "recorded the session as $workdir/data/nimbrel/recordings/20" "$workdir/stdout.txt" ||
   fail "F9 printed no recording's path"
 kill -TERM "$nimbrel_pid"
-wait_exit 60
+wait_exit 120
 [ "$exit_code" = 0 ] || fail "exit code $exit_code after SIGTERM"
 last="$workdir/data/nimbrel/recordings/last-session"
 [ -s "$last" ] || fail "no last-session"
@@ -63,6 +63,6 @@ echo "live session: $(grep -c . "$last") lines; exact and smooth replays: $frame
 start_nimbrel with-sprite --resume
 id=$(wait_for_window Nimbrel)
 "$CLOSE_TOOL" "$id"
-wait_exit 20
+wait_exit 120
 grep -q "fade_out=true" "$workdir/data/nimbrel/recordings/last-session" || fail "--resume did not start from the last values"
 pass

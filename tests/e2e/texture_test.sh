@@ -9,7 +9,7 @@ start_nimbrel with-sprite
 id=$(wait_for_window Nimbrel)
 grab_smoke "$workdir/textured.png"
 "$CLOSE_TOOL" "$id"
-wait_exit 20
+wait_exit 120
 [ "$exit_code" = 0 ] || fail "exit code $exit_code"
 
 start_nimbrel without-sprite
@@ -18,7 +18,7 @@ sleep 0.5
 boxes=$(xwininfo -root -tree | grep -c '"Error":' || true)
 [ "$boxes" = 1 ] || fail "$boxes error boxes instead of one"
 xdotool windowfocus --sync "$box" key Return
-for _ in $(seq 100); do [ -z "$(window_id Error)" ] && break; sleep 0.1; done
+for _ in $(seq 1200); do [ -z "$(window_id Error)" ] && break; sleep 0.1; done
 [ -z "$(window_id Error)" ] || fail "the error box did not go away"
 id=$(wait_for_window Nimbrel)
 grab_smoke "$workdir/untextured.png"
@@ -27,7 +27,7 @@ lit=$(lit_fraction "$workdir/untextured.png")
 at_least "$lit" 0.01 || fail "no smoke after the error box (lit fraction $lit)"
 
 "$CLOSE_TOOL" "$id"
-wait_exit 20
+wait_exit 120
 [ "$exit_code" = 0 ] || fail "exit code $exit_code"
 
 # The sprite's look, on the capture's fixed clock: frame 60 with the sprite

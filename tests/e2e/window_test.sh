@@ -15,13 +15,13 @@ at_least 0.7 "$lit" || fail "the screen is lit all over (lit fraction $lit)"
 echo "smoke: lit fraction $lit"
 
 "$CLOSE_TOOL" "$id"
-wait_exit 20
+wait_exit 120
 [ "$exit_code" = 0 ] || fail "exit code $exit_code after the close request"
 
 start_nimbrel
 wait_for_window Nimbrel >/dev/null
 kill -TERM "$nimbrel_pid"
-wait_exit 20
+wait_exit 120
 [ "$exit_code" = 0 ] || fail "exit code $exit_code after SIGTERM"
 # Without a display no window can be made: the reason, and exit code 1.
 (cd "$workdir" && env -u DISPLAY "$NIMBREL" >"$workdir/stdout.txt" 2>"$workdir/stderr.txt") && code=0 || code=$?
