@@ -55,7 +55,7 @@ fuzz:
 	  $(BUILD_FUZZ)/place-corpus
 	cp tests/fuzz/panel.ini $(BUILD_FUZZ)/place-corpus/
 	cp data/presets/*.toml $(BUILD_FUZZ)/preset-corpus/
-	cp tests/fuzz/seed.rec tests/fuzz/seed2.rec $(BUILD_FUZZ)/recording-corpus/
+	cp tests/fuzz/seed.rec tests/fuzz/seed2.rec tests/fuzz/seed3.rec $(BUILD_FUZZ)/recording-corpus/
 	$(BUILD_FUZZ)/tests/make_dib_corpus $(BUILD_FUZZ)/corpus
 	cp tests/golden/tour.keys $(BUILD_FUZZ)/key-corpus/
 	printf -- '--frames\0001\000--keys=1:Q,1:F7\000--out\000o' > $(BUILD_FUZZ)/key-corpus/args

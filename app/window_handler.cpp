@@ -24,6 +24,7 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
     switch (message.kind) {
     case MessageKind::Size:
         ResizeGraphics(SizeWidth(message.param), SizeHeight(message.param));
+        app.recorder.Resized(SizeWidth(message.param), SizeHeight(message.param));
         break;
     case MessageKind::Close:
         // Quit, then everything a destroy does: quit is posted twice. The

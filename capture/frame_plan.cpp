@@ -7,9 +7,10 @@
 #include "app/key_actions.h"
 #include "app/window_handler.h"
 #include "capture/stop_signals.h"
+#include "render/graphics.h"
 
 FramePlan::FramePlan(const CaptureOptions &options, const Recording *recording, App &app)
-    : options_(options), app_(app) {
+    : options_(options), app_(app), view_(kStartupView) {
     total_ = options.frames;
     if (recording) replay_ = std::make_unique<Replay>(*recording);
     if (replay_ && !options.exact) {
@@ -93,6 +94,7 @@ PlannedFrame FramePlan::Prepare(int k) {
         // key-down message, then a dispatch with nothing waiting. Each acts
         // on its own, in the order given.
         frame.now = static_cast<std::uint32_t>(ClockOf(static_cast<std::uint64_t>(k)));
+        frame.view = frame.shotView = kStartupView;
         const std::vector<ScriptedPress> &presses = options_.presses;
         for (; nextPress_ < presses.size() && presses[nextPress_].frame == k; ++nextPress_) {
             HandleWindowMessage(app_, {MessageKind::KeyDown, static_cast<std::uint32_t>(presses[nextPress_].keyCode)});
@@ -117,7 +119,20 @@ PlannedFrame FramePlan::Prepare(int k) {
         frame.drawn = frame.inPart && (Png(k) || video || screenshot);
     }
     if (frame.drawn && screenshot) app_.screenshotRequested = true;
+    // A recording from before resizes were kept is drawn as it always was.
+    const LiveView live = replay_ && replay_->ResizesRecorded() ? replay_->View() : kStartupView;
+    if (!live.Empty()) view_ = live;
+    frame.view = view_;
+    frame.shotView = live;
     return frame;
+}
+
+void FramePlan::SurfaceSize(int &width, int &height) const {
+    int shotWidth = 0, shotHeight = 0;
+    if (replay_ && options_.exact && replay_->ResizesRecorded())
+        replay_->LargestShotView(shotWidth, shotHeight);
+    width = std::max(options_.width, shotWidth);
+    height = std::max(options_.height, shotHeight);
 }
 
 std::vector<int> FramePlan::PngNumbers(int every) const {

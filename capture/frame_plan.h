@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "values/live_view.h"
 #include "values/recording.h"
 #include "values/replay.h"
 #include "capture/options.h"
@@ -19,6 +20,10 @@ struct PlannedFrame {
     int number = 0;           // its number, for its PNG file
     std::uint64_t videoCopies = 1;  // how many of the video's frames show it
     std::uint32_t now = 0;    // the clock's reading before it
+    // The live view it is drawn with: for its PNG file and the video, the
+    // last one that was not empty; for its screenshot, its own.
+    LiveView view;
+    LiveView shotView;
 };
 
 class FramePlan {
@@ -39,6 +44,9 @@ public:
     PlannedFrame Prepare(int k);
     // The numbers of the PNG files the capture writes.
     std::vector<int> PngNumbers(int every) const;
+    // The surface every frame and screenshot fits in: the frames' size,
+    // or a larger screenshot's taken live.
+    void SurfaceSize(int &width, int &height) const;
 
 private:
     std::uint64_t ClockOf(std::uint64_t k) const;  // the capture's clock before frame k
@@ -57,4 +65,5 @@ private:
     int inPart_ = 0;
     std::size_t nextPress_ = 0;
     std::vector<int> videoCopies_;  // an exact replay's, each live frame's
+    LiveView view_;                 // the last live view that was not empty
 };

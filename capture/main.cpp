@@ -28,6 +28,7 @@
 #include "capture/stop_signals.h"
 #include "capture/video_pipe.h"
 #include "platform/sdl_platform.h"
+#include "render/frame.h"
 #include "render/gl.h"
 #include "render/graphics.h"
 #include "render/read_back.h"
@@ -85,15 +86,18 @@ bool Stopped() { return StopSignal() != 0; }
 void TearDownDrawing(App &app);
 
 // The GL set up as the program has it, drawing into a surface of the
-// capture's own, of the size asked for; `code` is the exit code for a
-// failure: 2 for a size the GL cannot draw.
-bool SetUpDrawing(const CaptureOptions &options, App &app, std::string &error, int &code) {
+// capture's own, of the size asked for, or larger where a screenshot
+// taken live needs it; `code` is the exit code for a failure: 2 for a size
+// the GL cannot draw.
+bool SetUpDrawing(const FramePlan &plan, App &app, std::string &error, int &code) {
     code = 1;
     // Messages the program shows in boxes go to the standard error: a
     // capture never waits on a box.
     SetMessageSink(nullptr);
     SetGraphicsPlatform(SdlGraphicsPlatform());
-    if (!OpenMainWindow(WindowMode::OffScreen, false, options.width, options.height)) {
+    int surfaceWidth = 0, surfaceHeight = 0;
+    plan.SurfaceSize(surfaceWidth, surfaceHeight);
+    if (!OpenMainWindow(WindowMode::OffScreen, false, surfaceWidth, surfaceHeight)) {
         PrintDiagnostic(PlatformError());
         error = "no window system to draw with";
         return false;
@@ -110,18 +114,26 @@ bool SetUpDrawing(const CaptureOptions &options, App &app, std::string &error, i
     int width = 0, height = 0, largestWidth = 0, largestHeight = 0;
     DrawableSize(width, height);
     LargestViewport(largestWidth, largestHeight);
-    if (width != options.width || height != options.height || options.width > largestWidth ||
-        options.height > largestHeight) {
-        error = "--size: " + std::to_string(options.width) + "x" + std::to_string(options.height) +
+    if (width != surfaceWidth || height != surfaceHeight || surfaceWidth > largestWidth ||
+        surfaceHeight > largestHeight) {
+        error = "--size: " + std::to_string(surfaceWidth) + "x" + std::to_string(surfaceHeight) +
                 " is more than the GL draws here (at most " + std::to_string(largestWidth) + "x" +
                 std::to_string(largestHeight) + ")";
         code = 2;
         TearDownDrawing(app);
         return false;
     }
-    SetFrameSize(options.width, options.height);
     InitScene(app.params, app.pool, app.smoke);
     return true;
+}
+
+// A screenshot taken live of a drawable other than the frames': the frame
+// drawn again (the smoke alone, with no simulation step) as the live
+// window drew it, at its size, and written as the live one was.
+void TakeLiveScreenshot(App &app, const LiveView &view) {
+    SetFrameView(view, view.width, view.height);
+    DrawSmoke(app.params, app.pool);
+    app.writeScreenshot(app.screenshotPath.c_str(), view.width, view.height);
 }
 
 void TearDownDrawing(App &app) {
@@ -199,7 +211,7 @@ int main(int argc, char **argv) {
     }
     if (parsed.outcome == ParseOutcome::UsageError)
         return Fail(parsed.error + "\nTry 'nimbrel-capture --help' for more information.", 2);
-    const CaptureOptions &options = parsed.options;
+    CaptureOptions options = parsed.options;
     // The program's state, driven by the plan rather than the window.
     App app(gParams, gParticles, gSmoke);
     // A replay's frames hold the smoke; the panel only when asked for.
@@ -215,6 +227,12 @@ int main(int argc, char **argv) {
         recording = ReadRecordingFile(RecordingPath(options.replay));
         if (!recording.ok) return Fail(recording.error, 2);
         if (!recording.notice.empty()) PrintDiagnostic(recording.notice);
+        // The frames keep one size: the session's first drawable, unless
+        // --size says otherwise.
+        if (!options.sizeGiven && recording.recording.resizesRecorded) {
+            options.width = recording.recording.width;
+            options.height = recording.recording.height;
+        }
     }
     // The frames to draw: the capture's own, or the recording's.
     FramePlan plan(options, recording.ok ? &recording.recording : nullptr, app);
@@ -254,7 +272,7 @@ int main(int argc, char **argv) {
     std::string error;
     plan.Start();  // the recording's start values, before the pool is filled
     int code = 1;
-    if (!SetUpDrawing(options, app, error, code)) return Fail(error, code);
+    if (!SetUpDrawing(plan, app, error, code)) return Fail(error, code);
     const int width = options.width, height = options.height;
     const bool pngFiles = !options.outDir.empty();
     bool made = false;
@@ -295,6 +313,18 @@ int main(int argc, char **argv) {
                 if (step.inPart) progress.Update(partDone);
                 continue;
             }
+            // An exact replay's screenshot of another drawable than the
+            // frames' is drawn at its own size; a frame drawn for nothing
+            // else is drawn at that size straight away.
+            const bool writes = (pngFiles && step.number % options.every == 0) || (video && step.videoCopies > 0);
+            const bool shotElsewhere = app.screenshotRequested && options.exact &&
+                                       (step.shotView.width != width || step.shotView.height != height);
+            if (shotElsewhere && !writes)
+                SetFrameView(step.shotView, step.shotView.width, step.shotView.height);
+            else
+                SetFrameView(step.view, width, height);
+            const bool shotAfter = shotElsewhere && writes;
+            if (shotAfter) app.screenshotRequested = false;
             // Sprites the GL cannot draw as large as the size asks are capped.
             if (!pointsCapped && app.params.pointSize * PixelScale() > LargestPointSize()) {
                 pointsCapped = true;
@@ -315,6 +345,7 @@ int main(int argc, char **argv) {
                 }
                 written = writer.Submit(std::move(frame));
             }
+            if (shotAfter) TakeLiveScreenshot(app, step.shotView);
             CurrentGraphicsPlatform().swapBuffers();
             // Each frame is finished before the next begins. Nothing else
             // waits for a frame that is not read back: the driver would

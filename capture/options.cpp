@@ -249,6 +249,7 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     }
     // H.264 and H.265 as made here halve the colour's resolution both ways.
     const bool h264 = options.codec == "h264" || options.codec == "h265";
+    options.sizeGiven = sizeOption->count() > 0;
     if (sizeOption->count() > 0 && h264 && (options.width % 2 != 0 || options.height % 2 != 0))
         return fail("--size: " + size + " has an odd side, which " + (options.codec == "h264" ? "H.264" : "H.265") + " in " + extension +
                     " cannot take: try " +

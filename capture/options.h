@@ -23,6 +23,7 @@ struct CaptureOptions {
     FrameRate fps;
     int every = 1;                       // keep every Kth frame as a PNG
     int width = 800, height = 800;       // the frames' size in pixels
+    bool sizeGiven = false;              // by --size; else a replay's is its session's
     std::vector<ScriptedPress> presses;  // in the order they act
     std::string outDir;                  // empty: no PNG files
     std::string videoPath;               // empty: no video

@@ -14,7 +14,7 @@ namespace {
 const GLfloat quadratic[3] = {1.0f, 0.0f, 0.01f};
 
 void SetPointParameters(float size) {
-    // Sizes in pixels follow the frame's size (SetFrameSize); at the
+    // Sizes in pixels follow the frame's size (SetFrameView); at the
     // start-up size the scale is 1 and every value is exactly as set.
     const float scale = PixelScale();
     const float pointSize = size * scale;
@@ -54,8 +54,9 @@ void DrawParticles(const SimulationParameters &params, const ParticlePool &pool,
     }
 }
 
-void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now,
-               double *simulationMs) {
+namespace {
+
+void ClearAndPlaceCamera(const SimulationParameters &params) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
@@ -64,7 +65,23 @@ void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeStat
     glRotatef(-params.pitchAngle, 1.0f, 0.0f, 0.0f);
     glRotatef(-params.yawAngle, 0.0f, 1.0f, 0.0f);
     glRotatef(params.spinAngle, 0.0f, 1.0f, 0.0f);
+}
 
+void DrawSprites(const SimulationParameters &params, const ParticlePool &pool) {
+    glBindTexture(GL_TEXTURE_2D, ParticleTexture());
+    DrawParticles(params, pool, params.batchCount);
+}
+
+}  // namespace
+
+void DrawSmoke(const SimulationParameters &params, const ParticlePool &pool) {
+    ClearAndPlaceCamera(params);
+    DrawSprites(params, pool);
+}
+
+void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now,
+               double *simulationMs) {
+    ClearAndPlaceCamera(params);
     if (simulationMs) {
         const auto start = std::chrono::steady_clock::now();
         UpdateParticles(pool, smoke, params, now);
@@ -72,8 +89,6 @@ void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeStat
     } else {
         UpdateParticles(pool, smoke, params, now);
     }
-
-    glBindTexture(GL_TEXTURE_2D, ParticleTexture());
-    DrawParticles(params, pool, params.batchCount);
+    DrawSprites(params, pool);
 }
 

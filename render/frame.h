@@ -17,6 +17,9 @@ constexpr int kBatchSize = 1000;
 // milliseconds.
 void DrawFrame(const SimulationParameters &params, ParticlePool &pool, SmokeState &smoke, std::uint32_t now,
                double *simulationMs = nullptr);
+// The same frame's drawing alone, with no simulation step: clear, camera,
+// particles. The capture draws a frame again at another size with it.
+void DrawSmoke(const SimulationParameters &params, const ParticlePool &pool);
 
 // Draws `batches` batches of kBatchSize particles from the start of the
 // pool; batches that would reach past the pool are not drawn.

@@ -14,7 +14,8 @@ void *NoProc(const char *) { return nullptr; }
 struct Graphics {
     GraphicsPlatform platform = {NoContext, NoOp, NoOp, NoProc};
     bool contextReady = false;
-    float pixelScale = 1.0f;  // SetFrameSize's
+    float pixelScale = 1.0f;  // SetFrameView's
+    int surfaceHeight = 0;    // the drawable's, as the context began or the window was resized
     GLuint particleTexture = kNoTexture;
     PointParameterEntryPoints points;
 } graphics;
@@ -35,6 +36,36 @@ void LookUpPointParameters(GraphicsWarning warn) {
         graphics.platform.lookupProc("glPointParameterfvARB"));
     if (!points.pointParameterf || !points.pointParameterfv)
         report("One or more GL_ARB_point_parameters functions were not found");
+}
+
+// The viewport and the projection for `live`, drawn into a frame of
+// `width` x `height`; the matrix mode is left at the projection's, as a
+// resize of the window leaves it.
+void SetViewAndProjection(const LiveView &live, int width, int height) {
+    const bool liveSize = width == live.width && height == live.height;
+    // A frame smaller than the drawable lies along its top edge: the
+    // rasterizer counts rows from the top, so a pixel's arithmetic is then
+    // that of a drawable of the frame's own size.
+    glViewport(0, height < graphics.surfaceHeight ? graphics.surfaceHeight - height : 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    if (live.resized) {
+        // The drawable's own shape, whatever the frame's: a zero height
+        // gives an infinite aspect, as the live program has it until the
+        // next resize.
+        gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1, 100.0);
+    } else {
+        // The start-up 4/3, widened by the frame's shape against the
+        // drawable's; a square drawable, as the window starts, keeps the
+        // arithmetic the capture always had.
+        double aspect = static_cast<double>(1.3333334f);
+        if (!liveSize) {
+            aspect = aspect * width / height;
+            if (live.width != live.height) aspect = aspect * live.height / live.width;
+        }
+        gluPerspective(45.0, aspect, static_cast<double>(0.1f), 100.0);
+    }
+    graphics.pixelScale = liveSize ? 1.0f : static_cast<float>(height) / static_cast<float>(live.height);
 }
 
 }  // namespace
@@ -59,6 +90,9 @@ bool InitGraphics(GraphicsWarning warn) {
 
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
+    GLint viewport[4] = {0, 0, 0, 0};  // the whole drawable, as a new context has it
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    graphics.surfaceHeight = viewport[3];
 
     // The viewport stays the whole client area until the first resize, so
     // this 4/3 projection is drawn into a square window until then.
@@ -72,12 +106,8 @@ bool InitGraphics(GraphicsWarning warn) {
 
 void ResizeGraphics(int width, int height) {
     if (!graphics.contextReady) return;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    // A zero height gives an infinite or undefined aspect; the next resize
-    // restores a proper projection.
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1, 100.0);
+    graphics.surfaceHeight = height;
+    SetViewAndProjection({width, height, true}, width, height);
 }
 
 void ClampStartupPointSize(const SimulationParameters &params) {
@@ -87,14 +117,10 @@ void ClampStartupPointSize(const SimulationParameters &params) {
     glPointSize(maxSize);
 }
 
-void SetFrameSize(int width, int height) {
-    if (!graphics.contextReady || (width == kDrawableSize && height == kDrawableSize)) return;
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(1.3333334f) * width / height, static_cast<double>(0.1f), 100.0);
+void SetFrameView(const LiveView &live, int width, int height) {
+    if (!graphics.contextReady) return;
+    SetViewAndProjection(live, width, height);
     glMatrixMode(GL_MODELVIEW);
-    graphics.pixelScale = static_cast<float>(height) / static_cast<float>(kDrawableSize);
 }
 
 float PixelScale() { return graphics.pixelScale; }

@@ -6,6 +6,7 @@
 
 #include "render/gl.h"
 #include "sim/parameters.h"
+#include "values/live_view.h"
 
 // The window's drawable at start: square, this many pixels a side. The
 // screenshot and the capture's frames have this size.
@@ -52,22 +53,29 @@ using GraphicsWarning = void (*)(const char *text);
 // false only when no context could be made.
 bool InitGraphics(GraphicsWarning warn);
 
-// Viewport and projection for a new client size. Ignored until the context
-// exists.
+// Viewport and projection for a new client size, made from its shape.
+// Ignored until the context exists.
 void ResizeGraphics(int width, int height);
 
 // The start-up point size: pointSize, or the implementation's largest
 // point size when that is smaller.
 void ClampStartupPointSize(const SimulationParameters &params);
 
-// Drawing a frame of another size with the same look, for the capture: the
-// viewport `width` x `height`, the start-up projection's vertical field of
-// view with its aspect widened by width / height (a wider frame shows more
-// to the sides), and every size in pixels the drawing uses (the sprite, its
-// cap, the fade threshold) scaled by height / kDrawableSize, so the smoke
-// covers the same share of the frame. The start-up size changes nothing.
-void SetFrameSize(int width, int height);
-// The scale SetFrameSize set: 1 until then.
+// Draws the next frames as the live window drew with `live`, into a frame
+// of `width` x `height`, for the capture: at the live drawable's own size
+// exactly the live viewport and projection; at another size the viewport
+// `width` x `height` and the live projection's vertical field of view with
+// its aspect widened by the frame's shape against the live one (a wider
+// frame shows more to the sides), and every size in pixels the drawing
+// uses (the sprite, its cap, the fade threshold) scaled by height /
+// live.height, so the smoke covers the same share of the frame. `live`
+// must not be empty then. A frame smaller than the drawable lies along its
+// top edge, drawn as into a drawable of its own size.
+void SetFrameView(const LiveView &live, int width, int height);
+// The live window as it starts: kDrawableSize a side, the start-up
+// projection.
+constexpr LiveView kStartupView = {kDrawableSize, kDrawableSize, false};
+// The scale SetFrameView set: 1 until then.
 float PixelScale();
 
 // The implementation's largest point size, and its largest viewport.

@@ -11,7 +11,9 @@ bool ReadBackRgb(int width, int height, unsigned char *rgb) {
     if (width <= 0 || height <= 0) return width == 0 || height == 0;
     while (glGetError() != GL_NO_ERROR) {}  // earlier errors are not this one's
     glPixelStorei(GL_PACK_ALIGNMENT, 1);    // packed rows, whatever the width
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glReadPixels(viewport[0], viewport[1], width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     if (glGetError() != GL_NO_ERROR) return false;
 
     // The GL counts rows from the bottom; turn them over in place, a whole

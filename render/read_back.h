@@ -4,7 +4,7 @@
 #pragma once
 
 // Reads back width x height pixels of the frame being drawn, from the
-// lower-left corner of the drawable, as tightly packed red, green and blue
+// lower-left corner of the viewport, as tightly packed red, green and blue
 // bytes, the top row first: 3 x width x height bytes into `rgb`. False,
 // with `rgb` unspecified, when the GL reports an error.
 bool ReadBackRgb(int width, int height, unsigned char *rgb);

@@ -415,7 +415,7 @@ TEST_F(CaptureTest, BadInputsGetOneMessageAndLeaveNothing) {
         {"--out o --replay ./s.rec --from 2 --to 1", "", 2, "--to: must come after --from"},
         {"--out o --replay ./missing.rec", "", 2, "./missing.rec: cannot read it: No such file", 1},
         {"--out o --replay ./bad.rec", "printf 'nimbrel-recording 9\\n' > bad.rec &&", 2,
-         "./bad.rec: line 1: a recording of format 9; this program reads formats 1 to 2", 1},
+         "./bad.rec: line 1: a recording of format 9; this program reads formats 1 to 3", 1},
         {"--out o --keys @bad.keys", "printf '1:Q # ok\\n2:A,\\n 3:?\\n' > bad.keys &&", 2,
          "--keys: line 3: \"3:?\": unknown key"},
         {"--out o", "touch o &&", 1, "--out: o is not a folder"},

@@ -74,7 +74,7 @@ TEST(RecordingTest, BadRecordingsGetOneMessageAndNothing) {
         {"", "bad.rec: empty: not a Nimbrel recording"},
         {"# only a comment\n", "bad.rec: empty"},
         {"nimbrel = '1.0.0'\n", "bad.rec: line 1: not a Nimbrel recording"},
-        {"nimbrel-recording 3\n", "bad.rec: line 1: a recording of format 3; this program reads formats 1 to 2"},
+        {"nimbrel-recording 4\n", "bad.rec: line 1: a recording of format 4; this program reads formats 1 to 3"},
         {"nimbrel-recording 1\nrun: 16\n", "bad.rec: line 2: frames before the header"},
         {head + "run: 16 x\n", "bad.rec: line 6: \"x\": clock steps are whole milliseconds"},
         {head + "run: 16+\n", "bad.rec: line 6: \"16+\": clock steps"},
@@ -190,6 +190,73 @@ TEST(RecorderTest, DrivenToItsLimitItsJournalLoads) {
     ASSERT_TRUE(load.ok) << load.error;
     EXPECT_FALSE(load.recording.cut);
     EXPECT_GT(load.recording.FrameCount(), 1000000u);
+}
+
+// Every value, and the drawable, survive the trip through the journal: each
+// row of the value table changed in a frame of its own, then two resizes
+// (the second to a minimised window's zero height) and a resize to the
+// same size again, which changes nothing; the journal read back holds each
+// change at its frame and ends on the same values, and a replay of it
+// follows the live view.
+TEST(RecorderTest, EveryValueAndEachResizeComeBackAtTheirFrames) {
+    ScratchDir folder;
+    Recorder recorder;
+    SimulationParameters params;
+    std::string message;
+    ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, params, false, message)) << message;
+    std::vector<double> values;
+    std::uint32_t now = 0;
+    const auto frame = [&] {
+        recorder.FrameStarts(params, false);
+        recorder.Reading(now += 16);
+    };
+    for (const TunedValue &row : kTunedValues) {
+        // A step by its key, the way that stays inside its limits.
+        const bool up = !row.limited || ValueOf(row, params) < row.high;
+        const double value = row.kind == ValueKind::Flag ? !ValueOf(row, params) : ValueOf(row, params) + KeyStep(row, up, ValueOf(row, params));
+        ASSERT_TRUE(row.kind == ValueKind::Flag ? SetValue(row, value != 0.0, params, message)
+                                                : SetValue(row, value, params, message))
+            << row.name << ": " << message;
+        values.push_back(ValueOf(row, params));
+        frame();
+    }
+    recorder.Resized(1024, 1024);
+    frame();
+    recorder.Resized(640, 0);
+    frame();
+    recorder.Resized(640, 0);
+    frame();
+    ASSERT_TRUE(recorder.Finish(message)) << message;
+
+    const RecordingLoad load = ReadRecordingFile(recorder.JournalPath());
+    ASSERT_TRUE(load.ok) << load.error;
+    const Recording &r = load.recording;
+    EXPECT_TRUE(r.FinalValues() == params);
+    ASSERT_EQ(r.changes.size(), kTunedValues.size() + 2);
+    for (std::size_t i = 0; i < kTunedValues.size(); ++i) {
+        EXPECT_EQ(r.changes[i].frame, i) << kTunedValues[i].name;
+        EXPECT_EQ(r.changes[i].what, i) << kTunedValues[i].name;
+        EXPECT_EQ(r.changes[i].value, values[i]) << kTunedValues[i].name;
+    }
+    const std::size_t resized = kTunedValues.size();
+    EXPECT_EQ(r.changes[resized].frame, resized);
+    EXPECT_TRUE(ResizedView(r.changes[resized]) == (LiveView{1024, 1024, true}));
+    EXPECT_EQ(r.changes[resized + 1].frame, resized + 1);
+    EXPECT_TRUE(ResizedView(r.changes[resized + 1]) == (LiveView{640, 0, true}));
+
+    Replay replay(r);
+    SimulationParameters replayed;
+    bool panel = false;
+    replay.Start(replayed, panel);
+    const auto smoke = std::make_unique<SmokeState>();
+    for (std::size_t f = 0; f < r.FrameCount(); ++f) {
+        replay.BeginExactFrame(f, replayed, panel, *smoke);
+        const LiveView expected = f < resized ? LiveView{800, 800, false}
+                                  : f == resized ? LiveView{1024, 1024, true}
+                                                 : LiveView{640, 0, true};
+        EXPECT_TRUE(replay.View() == expected) << "frame " << f;
+    }
+    EXPECT_TRUE(replayed == params);
 }
 
 // Two instances keeping their sessions in the same second keep two

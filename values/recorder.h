@@ -39,6 +39,9 @@ public:
     // A frame begins, before its update reads the clock: the frame before
     // is written, and the changes since it are kept for this one.
     void FrameStarts(const SimulationParameters &params, bool panelShown);
+    // The window was resized: the frames from the next on are drawn into
+    // this drawable, with a projection made from its shape.
+    void Resized(int width, int height);
     // A clock reading the frame's update takes.
     void Reading(std::uint32_t reading);
     // The frame just drawn is saved as a screenshot.
@@ -77,6 +80,7 @@ private:
     std::vector<RecordedChange> changes_;  // the frame's
     SimulationParameters seen_;
     bool panelSeen_ = false;
+    LiveView view_, viewSeen_;  // as resized, and as last recorded
     std::size_t bytes_ = 0;
     std::vector<std::string> outcomes_;
 };

@@ -22,6 +22,10 @@ void AppendNumber(std::string &out, std::uint64_t value) {
 std::string ChangeText(const RecordedChange &change) {
     if (change.what == RecordedChange::kScreenshot) return "shot";
     if (change.what == RecordedChange::kPanel) return change.value != 0.0 ? "panel=on" : "panel=off";
+    if (change.what == RecordedChange::kDrawable) {
+        const LiveView view = ResizedView(change);
+        return "drawable=" + std::to_string(view.width) + "x" + std::to_string(view.height);
+    }
     SimulationParameters holder;
     bool panel = false;
     ApplyChange(change, holder, panel);
@@ -96,11 +100,7 @@ public:
             return true;
         }
         if (key == "drawable" && words.size() == 2) {
-            long w = 0, h = 0;
-            if (ReadSize(words[1], w, h) != NumberRead::Ok || w < 1 || h < 1 || w > 65535 || h > 65535)
-                return Fail(problem, "drawable: must be WIDTHxHEIGHT, such as 800x800");
-            r_.width = static_cast<int>(w);
-            r_.height = static_cast<int>(h);
+            if (!Drawable(words[1], 1, r_.width, r_.height, problem)) return false;
             drawableSeen_ = true;
             return true;
         }
@@ -128,6 +128,8 @@ public:
 
     // Whether the text closed the recording, as format 2 does.
     bool Closed() const { return ended_ || format_ < 2; }
+    // Whether the format records resizes.
+    bool RecordsResizes() const { return format_ >= 3; }
 
 private:
     bool HeaderSeen() const { return writtenBySeen_ && drawableSeen_ && startSeen_ && clockSeen_; }
@@ -135,6 +137,17 @@ private:
     static bool Fail(std::string &problem, const std::string &what) {
         problem = what;
         return false;
+    }
+
+    // WIDTHxHEIGHT, each side from `least` to 65535: the session's first
+    // drawable is never empty, a minimised window's may be.
+    static bool Drawable(std::string_view text, long least, int &width, int &height, std::string &problem) {
+        long w = 0, h = 0;
+        if (ReadSize(text, w, h) != NumberRead::Ok || w < least || h < least || w > 65535 || h > 65535)
+            return Fail(problem, "drawable: must be WIDTHxHEIGHT, such as 800x800");
+        width = static_cast<int>(w);
+        height = static_cast<int>(h);
+        return true;
     }
 
     bool Frame(std::string_view steps, std::string &problem) {
@@ -162,6 +175,12 @@ private:
         if (word == "shot") {
             change.what = RecordedChange::kScreenshot;
             r_.changes.push_back(change);
+            return true;
+        }
+        if (word.rfind("drawable=", 0) == 0) {
+            int width = 0, height = 0;
+            if (!Drawable(word.substr(9), 0, width, height, problem)) return false;
+            r_.changes.push_back(DrawableChange(frame, width, height));
             return true;
         }
         SimulationParameters params;
@@ -204,6 +223,15 @@ private:
 };
 
 }  // namespace
+
+RecordedChange DrawableChange(std::uint32_t frame, int width, int height) {
+    return {frame, RecordedChange::kDrawable, static_cast<double>(width) * 65536.0 + static_cast<double>(height)};
+}
+
+LiveView ResizedView(const RecordedChange &change) {
+    const auto packed = static_cast<std::uint32_t>(change.value);
+    return {static_cast<int>(packed >> 16), static_cast<int>(packed & 0xFFFFu), true};
+}
 
 void ApplyChange(const RecordedChange &change, SimulationParameters &params, bool &panelShown) {
     if (change.what == RecordedChange::kScreenshot) return;
@@ -349,11 +377,16 @@ RecordingLoad ParseRecording(std::string_view text, const std::string &fileName)
     load.ok = true;
     Recording &r = load.recording;
     r.cut = cutInLine || !parser.Closed();
+    r.resizesRecorded = parser.RecordsResizes();
+    if (!r.resizesRecorded)
+        load.notice = fileName + ": a recording from before resizes were recorded: it replays with the view the "
+                                 "session began with throughout";
     if (r.cut) {
+        if (!load.notice.empty()) load.notice += "\n";
         const std::vector<std::uint64_t> times = r.FrameTimes();
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", times.empty() ? 0.0 : static_cast<double>(times.back()) / 1000.0);
-        load.notice = fileName + ": a session cut short (no closing line): its " + std::to_string(r.FrameCount()) +
+        load.notice += fileName + ": a session cut short (no closing line): its " + std::to_string(r.FrameCount()) +
                       " whole frames, " + seconds + " s, are kept";
     }
     return load;

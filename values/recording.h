@@ -1,14 +1,15 @@
 // A recorded session: everything the smoke and the picture depended on,
 // frame by frame — the clock readings each frame's update took, and every
 // change since the frame before to the values (by their preset names), to
-// the panel shown or hidden, and the screenshots taken. The simulation is
+// the panel shown or hidden, to the drawable (values/live_view.h), and the
+// screenshots taken. The simulation is
 // a pure function of its start, the clock readings and the values, so a
 // recording replays the session exactly. No GL.
 //
 // As text, a person can read it, cut it and edit a value:
 //
 //   # Nimbrel recording
-//   nimbrel-recording 2            # the format; the first line that is not a comment
+//   nimbrel-recording 3            # the format; the first line that is not a comment
 //   written-by 1.0.0
 //   drawable 800x800
 //   start drift_speed=-5.0 ... pitch=0.0 panel=off
@@ -16,13 +17,15 @@
 //   run: 0+16 17 16 17             # frames with no change: each one's clock steps
 //   frame: 17 sprite_size=34.0     # a frame with its changes, which come before it
 //   frame: 16 panel=on shot        # ... and a screenshot taken of it
+//   frame: 17 drawable=1024x1024   # a resize: the drawable and its projection
 //   end 6                          # the closing line: the session is whole, 6 frames
 //
 // A clock step is the milliseconds since the reading before; a frame that
 // read the clock twice has two, joined by '+', and one that read it not at
 // all has '-'. The text is written as the session runs; a session cut
 // short (a crash, a killed process) has no closing line, and loads up to
-// its last whole line. Format 1, from before the closing line, still loads.
+// its last whole line. Format 1, from before the closing line, and format
+// 2, from before resizes were recorded, still load.
 #pragma once
 
 #include <cstddef>
@@ -32,14 +35,16 @@
 #include <vector>
 
 #include "sim/parameters.h"
+#include "values/live_view.h"
 
-constexpr int kRecordingFormat = 2;
+constexpr int kRecordingFormat = 3;
 // Files beyond this are refused unread: hours at any frame rate.
 constexpr std::size_t kMaxRecordingBytes = 32u << 20;
 
 // A change before a frame: a value by its index in kTunedValues, the
-// panel shown or hidden, or a screenshot of the frame.
+// panel shown or hidden, a resize, or a screenshot of the frame.
 struct RecordedChange {
+    static constexpr std::uint8_t kDrawable = 0xFD;    // value: width x 65536 + height
     static constexpr std::uint8_t kPanel = 0xFE;       // value 1: shown, 0: hidden
     static constexpr std::uint8_t kScreenshot = 0xFF;  // after the frame is drawn
     std::uint32_t frame = 0;  // 0-based
@@ -57,6 +62,10 @@ struct Recording {
     std::vector<std::uint8_t> readingsInFrame;  // how many each frame took; one entry a frame
     std::vector<RecordedChange> changes;        // by frame, in the order they were seen
     bool cut = false;  // read from a session cut short: no closing line
+    bool resizesRecorded = true;  // false for a format before resizes were
+
+    // The view the session began with: the drawable, the start-up projection.
+    LiveView StartView() const { return {width, height, false}; }
 
     std::size_t FrameCount() const { return readingsInFrame.size(); }
     // Milliseconds from the first reading to the frame's last one (to the
@@ -123,5 +132,8 @@ RecordingLoad ParseRecording(std::string_view text, const std::string &fileName)
 RecordingLoad ReadRecordingFile(const std::string &path);
 
 // Applies one change to a parameter block and a panel flag; a screenshot
-// changes neither.
+// and a resize change neither.
 void ApplyChange(const RecordedChange &change, SimulationParameters &params, bool &panelShown);
+// A resize as a change, and the view after it.
+RecordedChange DrawableChange(std::uint32_t frame, int width, int height);
+LiveView ResizedView(const RecordedChange &change);

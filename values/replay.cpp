@@ -1,9 +1,11 @@
 // A recording replayed into the state it is handed, with its own clock.
 #include "values/replay.h"
 
+#include <algorithm>
+
 Replay::Replay(const Recording &recording)
     : recording_(recording), times_(recording.FrameTimes()), shots_(recording.FrameCount(), false),
-      lastReading_(recording.firstReading) {
+      lastReading_(recording.firstReading), view_(recording.StartView()) {
     std::size_t reading = 0;
     for (const std::uint8_t count : recording.readingsInFrame) {
         firstReading_.push_back(reading);
@@ -25,6 +27,7 @@ bool Replay::ApplyBefore(std::size_t frame, SimulationParameters &params, bool &
         // A frame's screenshot is of the frame itself: it waits for it.
         if (change.what == RecordedChange::kScreenshot && change.frame == frame) break;
         screenshot = screenshot || change.what == RecordedChange::kScreenshot;
+        if (change.what == RecordedChange::kDrawable) view_ = ResizedView(change);
         ApplyChange(change, params, panelShown);
     }
     return screenshot;
@@ -47,6 +50,17 @@ std::uint32_t Replay::BeginExactFrame(std::size_t frame, SimulationParameters &p
 }
 
 bool Replay::ScreenshotIn(std::size_t frame) const { return frame < shots_.size() && shots_[frame]; }
+
+void Replay::LargestShotView(int &width, int &height) const {
+    LiveView view = recording_.StartView();
+    width = height = 0;
+    for (const RecordedChange &change : recording_.changes) {
+        if (change.what == RecordedChange::kDrawable) view = ResizedView(change);
+        if (change.what != RecordedChange::kScreenshot) continue;
+        width = std::max(width, view.width);
+        height = std::max(height, view.height);
+    }
+}
 
 bool Replay::ApplyUpTo(std::uint64_t sessionMs, SimulationParameters &params, bool &panelShown) {
     bool screenshot = false;

@@ -1,6 +1,7 @@
 // Replaying a recording (values/recording.h) into the state it is handed, for
 // the capture and for tests: the start values and panel, then before each
-// frame its changes, and for an exact replay the clock readings it took.
+// frame its changes, and for an exact replay the clock readings it took;
+// the live view (the drawable and its projection) follows the resizes.
 // A replay owns its clock: two replays never share one.
 #pragma once
 
@@ -27,6 +28,11 @@ public:
                                   SmokeState &smoke);
     // Whether a screenshot was taken of that frame.
     bool ScreenshotIn(std::size_t frame) const;
+    // The live view of the frame last begun or reached: the session's
+    // first until a resize.
+    const LiveView &View() const { return view_; }
+    // The largest drawable a screenshot was taken of.
+    void LargestShotView(int &width, int &height) const;
 
     // Smooth: applies, in order, the changes of every frame whose time in
     // the session has reached `sessionMs`. True when a screenshot was
@@ -34,6 +40,8 @@ public:
     bool ApplyUpTo(std::uint64_t sessionMs, SimulationParameters &params, bool &panelShown);
 
     std::size_t FrameCount() const { return recording_.FrameCount(); }
+    // Whether the recording kept its resizes: older formats did not.
+    bool ResizesRecorded() const { return recording_.resizesRecorded; }
     // Milliseconds from the first reading to the frame's last one.
     std::uint64_t FrameTime(std::size_t frame) const { return times_[frame]; }
     std::uint64_t Duration() const { return times_.empty() ? 0 : times_.back(); }
@@ -49,4 +57,5 @@ private:
     std::vector<std::size_t> firstReading_;  // each frame's first reading's index
     std::size_t nextChange_ = 0, nextFrame_ = 0;
     std::uint32_t lastReading_;  // the clock's last reading, as the session's update saw it
+    LiveView view_;
 };

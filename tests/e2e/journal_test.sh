@@ -1,17 +1,49 @@
 #!/usr/bin/env bash
 # The session is written as it runs: killed with SIGKILL after a Tab, it
 # leaves a journal whose exact replay takes that screenshot, byte for byte,
-# and the next start keeps it. Twenty drags past the window's left edge
+# and the next start keeps it. Screenshots taken around resizes (F11 there
+# and back, the window system's resize and back) are each taken again by
+# the exact replay of the journal cut after them, at their own size. Twenty drags past the window's left edge
 # turn the view by what the mouse moved, and --resume starts from it. Two
 # instances pressing F9 together three times keep six recordings.
 source "$(dirname "$0")/lib.sh"
 
+# size ID: the window's width x height on the X server.
+size() { xwininfo -id "$1" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'; }
+# takes SIZE: waits up to 120 s for the window to take that size.
+takes() {
+  for _ in $(seq 1200); do [ "$(size "$id")" = "$1" ] && return 0; sleep 0.1; done
+  fail "the window is $(size "$id"), not $1"
+}
+shots=0
+# shot: Tab, and the screenshot kept as it was written, by its number.
+shot() {
+  settle
+  shots=$((shots + 1))
+  cp "$workdir/screenshot0.ppm" "$workdir/live$shots.ppm"
+}
+screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
 start_nimbrel
 id=$(wait_for_window Nimbrel)
 xdotool windowfocus --sync "$id"
 press Z
-settle
-journal_shows '^frame: .* shot'  # the screenshot's frame, written by the journal's thread
+shot
+press F11
+takes "$screen"
+shot
+press F11
+takes 800x800
+shot
+xdotool windowsize --sync "$id" 640 480
+takes 640x480
+xdotool windowsize --sync "$id" 800 800
+takes 800x800
+shot
+journal_shows "^frame: .* shot"  # the last screenshot's frame, written by the journal's thread
+for _ in $(seq 1200); do
+  [ "$(grep -c '^frame: .* shot' "$recordings/last-session")" = 4 ] && break
+  sleep 0.1
+done
 kill -KILL "$nimbrel_pid"
 wait "$nimbrel_pid" 2>/dev/null || true
 nimbrel_pid=""
@@ -20,6 +52,15 @@ replay_exact "$workdir/replay"
 cmp -s "$workdir/screenshot0.ppm" "$workdir/replay/frames/screenshot0.ppm" ||
   fail "the killed session's exact replay differs from its screenshot"
 grep -q "a session cut short" "$workdir/replay.txt" || fail "the replay did not say the session was cut short"
+# Each screenshot, by the journal cut after its frame.
+for n in 1 2 3; do
+  awk -v n="$n" '{ print } /^frame: .* shot/ && ++seen == n { exit }' "$recordings/$killed" > "$workdir/cut$n.rec"
+  replay_exact "$workdir/replay$n" "$workdir/cut$n.rec"
+  cmp -s "$workdir/live$n.ppm" "$workdir/replay$n/frames/screenshot0.ppm" ||
+    fail "screenshot $n of 4 ($(identify -format '%wx%h' "$workdir/live$n.ppm")) differs from its exact replay's"
+done
+echo "four screenshots around resizes, $(identify -format '%wx%h ' "$workdir"/live[1-4].ppm), each taken again byte for byte"
+[ "$(identify -format '%wx%h' "$workdir/live2.ppm")" = "$screen" ] || fail "the full screen's screenshot is not $screen"
 
 # Twenty drags that leave the window by its left edge, moved off the
 # screen's: each turns the view by what the mouse moved, 280 degrees, never

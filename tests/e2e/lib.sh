@@ -207,16 +207,16 @@ wait_exit() {
 # at_least A B: true when A >= B, for fractions.
 at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a >= b) }'; }
 
-# replay_exact DIR: renders the last session again, exactly, off screen in
-# DIR, drawing only the frames it took screenshots of: DIR/frames/
-# screenshot0.ppm is then the session's last screenshot, as the capture
-# draws it.
+# replay_exact DIR [RECORDING]: renders the last session (or RECORDING, a
+# path) again, exactly, off screen in DIR, drawing only the frames it took
+# screenshots of: DIR/frames/screenshot0.ppm is then the session's last
+# screenshot, as the capture draws it.
 replay_exact() {
   mkdir -p "$1"
   [ -n "$SPRITE" ] && cp "$SPRITE" "$1/particle3.bmp"
   (cd "$1" && env -u DISPLAY LIBGL_ALWAYS_SOFTWARE=1 ASAN_OPTIONS=detect_leaks=0 \
     __EGL_VENDOR_LIBRARY_FILENAMES=/usr/share/glvnd/egl_vendor.d/50_mesa.json \
-    "${CAPTURE:?path to nimbrel-capture}" --replay last-session --exact --every 999999 --out frames) \
+    "${CAPTURE:?path to nimbrel-capture}" --replay "${2:-last-session}" --exact --every 999999 --out frames) \
     >"$workdir/replay.txt" 2>&1 || fail "exact replay: $(tail -n 5 "$workdir/replay.txt")"
 }
 
