@@ -1,13 +1,17 @@
 // The live program's state, in one App handed down by reference: the
 // blocks the smoke lives in, the window's messages waiting for the loop,
 // the keys and the mouse, whether the panel shows and the panel itself, a
-// screenshot asked for, and the session's recorder.
+// screenshot asked for, the session's recorder, and what draws the smoke:
+// the GL, or the sprite rasterizer on the CPU with the frame it drew.
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 
 #include "panel/panel.h"
+#include "raster/sprite_rasterizer.h"
+#include "render/graphics.h"
 #include "values/recorder.h"
 #include "app/screenshot.h"
 #include "platform/window_messages.h"
@@ -45,4 +49,8 @@ struct App {
     std::string screenshotPath = kScreenshotFile;  // the working folder's, in the program
     ScreenshotWriter writeScreenshot = SaveScreenshot;
     Recorder recorder;
+    LiveView view = kStartupView;  // the drawable and its projection, as the resizes left them
+    std::unique_ptr<SpriteRasterizer> rasterizer;  // set: the smoke is drawn on the CPU
+    RasterFrame cpuFrame;                          // the last frame it drew
+    bool presentCpuFrame = true;  // false: nothing is drawn over it and the capture takes it as it is
 };

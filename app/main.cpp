@@ -1,7 +1,7 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
-// Its command line has --help, --version, --preset, --resume, --record and
-// --fullscreen. Every session is recorded and kept at exit.
+// Its command line has --help, --version, --preset, --resume, --record,
+// --fullscreen, --renderer and --threads. Every session is recorded and kept at exit.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -77,11 +77,18 @@ int main(int argc, char **argv) {
         CloseMainWindow();
         return 1;
     }
-    InitScene(app.params, app.pool, app.smoke);
+    // Where no GPU draws, the sprite rasterizer draws the GL's very bytes,
+    // far faster.
+    const RendererChoice renderer = command.drawing.renderer;
+    ChooseRenderer(app, renderer == RendererChoice::Cpu || (renderer == RendererChoice::Auto && SoftwareRenderer()),
+                   command.drawing.threads, InitScene(app.params, app.pool, app.smoke));
+    app.panel.renderer = app.rasterizer ? "CPU" : "GL";
     // Recorded from the first frame, into the session's journal.
     int width = 0, height = 0;
     DrawableSize(width, height);
-    if (!app.recorder.Start(RecordingsFolder(), NIMBREL_VERSION, width, height, app.params, app.panelShown, problem))
+    app.view = {width, height, false};
+    if (!app.recorder.Start(RecordingsFolder(), NIMBREL_VERSION, width, height, RendererName(app), app.params,
+                            app.panelShown, problem))
         PrintDiagnostic(problem);
 
     const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderProgramFrame);

@@ -20,7 +20,7 @@ ScreenshotOutcome NotWritten(const char *path, const std::string &why) {
 
 }  // namespace
 
-ScreenshotOutcome SaveScreenshot(const char *path, int width, int height) {
+ScreenshotOutcome SaveScreenshot(const char *path, int width, int height, const std::uint8_t *rgba) {
     std::vector<unsigned char> rgb;
     // A negative size reads nothing: the writer refuses it with its line.
     if (width >= 0 && height >= 0) {
@@ -29,7 +29,15 @@ ScreenshotOutcome SaveScreenshot(const char *path, int width, int height) {
         } catch (const std::bad_alloc &) {
             return NotWritten(path, "out of memory");
         }
-        if (!ReadBackRgb(width, height, rgb.data())) return NotWritten(path, "the frame cannot be read back");
+        if (rgba) {
+            for (std::size_t i = 0, j = 0; i < rgb.size(); i += 3, j += 4) {
+                rgb[i] = rgba[j];
+                rgb[i + 1] = rgba[j + 1];
+                rgb[i + 2] = rgba[j + 2];
+            }
+        } else if (!ReadBackRgb(width, height, rgb.data())) {
+            return NotWritten(path, "the frame cannot be read back");
+        }
     }
     const PpmOutcome outcome = WritePpm(path, rgb.data(), width, height);
     PrintOutputLine(outcome.line);

@@ -8,6 +8,7 @@
 // drawable, whatever its size, and only the smoke.
 constexpr const char *kScreenshotFile = "screenshot0.ppm";
 
+#include <cstdint>
 #include <string>
 
 // What a screenshot came to: whether it was written, and a short notice
@@ -17,10 +18,11 @@ struct ScreenshotOutcome {
     std::string notice;
 };
 
-// Reads back width x height pixels from the lower-left corner of the
-// frame and writes them to `path` as a binary PPM (see image/ppm_writer.h),
-// printing the writer's line on the standard output.
-ScreenshotOutcome SaveScreenshot(const char *path, int width, int height);
+// Writes width x height pixels of the frame to `path` as a binary PPM (see
+// image/ppm_writer.h), printing the writer's line on the standard output:
+// those of `rgba` (4 bytes a pixel, rows top-down) when the CPU drew the
+// frame, else those read back from the lower-left corner of the GL's.
+ScreenshotOutcome SaveScreenshot(const char *path, int width, int height, const std::uint8_t *rgba);
 
 // What saves a screenshot: SaveScreenshot, or a test's stand-in.
-using ScreenshotWriter = ScreenshotOutcome (*)(const char *path, int width, int height);
+using ScreenshotWriter = ScreenshotOutcome (*)(const char *path, int width, int height, const std::uint8_t *rgba);

@@ -25,6 +25,7 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
     case MessageKind::Size:
         ResizeGraphics(SizeWidth(message.param), SizeHeight(message.param));
         app.recorder.Resized(SizeWidth(message.param), SizeHeight(message.param));
+        app.view = {SizeWidth(message.param), SizeHeight(message.param), true};
         break;
     case MessageKind::Close:
         // Quit, then everything a destroy does: quit is posted twice. The

@@ -55,7 +55,7 @@ void BM_RecorderFrame(benchmark::State &state) {
     Recorder recorder;
     SimulationParameters params;
     std::string message;
-    if (!recorder.Start(folder.path, "bench", 800, 800, params, false, message)) state.SkipWithError(message.c_str());
+    if (!recorder.Start(folder.path, "bench", 800, 800, "cpu", params, false, message)) state.SkipWithError(message.c_str());
     std::uint32_t now = 0;
     for (auto _ : state) Frame(recorder, params, now, state.range(0) != 0);
     state.counters["bytes_per_frame"] = static_cast<double>(recorder.Bytes()) / static_cast<double>(state.iterations());
@@ -88,7 +88,7 @@ void BM_RecorderHour(benchmark::State &state) {
         Recorder recorder;
         SimulationParameters params;
         std::string message;
-        recorder.Start(folder.path, "bench", 800, 800, params, false, message);
+        recorder.Start(folder.path, "bench", 800, 800, "cpu", params, false, message);
         std::uint32_t now = 0;
         const double before = ResidentKiB();
         for (int frame = 0; frame < 60 * 3600; ++frame) Frame(recorder, params, now, frame % 60 == 0);
@@ -107,7 +107,7 @@ void BM_RecorderKeepAfterEightHours(benchmark::State &state) {
     Recorder recorder;
     SimulationParameters params;
     std::string message;
-    recorder.Start(folder.path, "bench", 800, 800, params, false, message);
+    recorder.Start(folder.path, "bench", 800, 800, "cpu", params, false, message);
     std::uint32_t now = 0;
     for (int frame = 0; frame < 60 * 3600 * 8; ++frame) Frame(recorder, params, now, frame % 60 == 0);
     double copyMs = 0.0;

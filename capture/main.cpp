@@ -89,7 +89,8 @@ void TearDownDrawing(App &app);
 // capture's own, of the size asked for, or larger where a screenshot
 // taken live needs it; `code` is the exit code for a failure: 2 for a size
 // the GL cannot draw.
-bool SetUpDrawing(const FramePlan &plan, App &app, std::string &error, int &code) {
+bool SetUpDrawing(const CaptureOptions &options, const Recording *recording, const FramePlan &plan, App &app,
+                  std::string &error, int &code) {
     code = 1;
     // Messages the program shows in boxes go to the standard error: a
     // capture never waits on a box.
@@ -123,7 +124,12 @@ bool SetUpDrawing(const FramePlan &plan, App &app, std::string &error, int &code
         TearDownDrawing(app);
         return false;
     }
-    InitScene(app.params, app.pool, app.smoke);
+    SpriteTexture texture = InitScene(app.params, app.pool, app.smoke);
+    // The CPU by default, the same bytes on every machine; an exact replay
+    // draws with what drew the session.
+    bool cpu = options.drawing.renderer != RendererChoice::Gl;
+    if (options.drawing.renderer == RendererChoice::Auto && recording && options.exact) cpu = recording->renderer == "cpu";
+    ChooseRenderer(app, cpu, options.drawing.threads, std::move(texture));
     return true;
 }
 
@@ -131,9 +137,15 @@ bool SetUpDrawing(const FramePlan &plan, App &app, std::string &error, int &code
 // drawn again (the smoke alone, with no simulation step) as the live
 // window drew it, at its size, and written as the live one was.
 void TakeLiveScreenshot(App &app, const LiveView &view) {
-    SetFrameView(view, view.width, view.height);
-    DrawSmoke(app.params, app.pool);
-    app.writeScreenshot(app.screenshotPath.c_str(), view.width, view.height);
+    const std::uint8_t *drawn = nullptr;
+    if (app.rasterizer) {
+        app.rasterizer->Draw(app.params, app.pool, view, view.width, view.height, app.cpuFrame);
+        drawn = app.cpuFrame.rgba.data();
+    } else {
+        SetFrameView(view, view.width, view.height);
+        DrawSmoke(app.params, app.pool);
+    }
+    app.writeScreenshot(app.screenshotPath.c_str(), view.width, view.height, drawn);
 }
 
 void TearDownDrawing(App &app) {
@@ -272,7 +284,8 @@ int main(int argc, char **argv) {
     std::string error;
     plan.Start();  // the recording's start values, before the pool is filled
     int code = 1;
-    if (!SetUpDrawing(plan, app, error, code)) return Fail(error, code);
+    if (!SetUpDrawing(options, recording.ok ? &recording.recording : nullptr, plan, app, error, code))
+        return Fail(error, code);
     const int width = options.width, height = options.height;
     const bool pngFiles = !options.outDir.empty();
     bool made = false;
@@ -319,18 +332,22 @@ int main(int argc, char **argv) {
             const bool writes = (pngFiles && step.number % options.every == 0) || (video && step.videoCopies > 0);
             const bool shotElsewhere = app.screenshotRequested && options.exact &&
                                        (step.shotView.width != width || step.shotView.height != height);
+            app.view = shotElsewhere && !writes ? step.shotView : step.view;
             if (shotElsewhere && !writes)
                 SetFrameView(step.shotView, step.shotView.width, step.shotView.height);
             else
                 SetFrameView(step.view, width, height);
+            // The CPU's frame is taken as drawn, unless the panel goes over it.
+            app.presentCpuFrame = app.panelShown && app.panelDrawn;
             const bool shotAfter = shotElsewhere && writes;
             if (shotAfter) app.screenshotRequested = false;
             // Sprites the GL cannot draw as large as the size asks are capped.
-            if (!pointsCapped && app.params.pointSize * PixelScale() > LargestPointSize()) {
+            const float largest = app.rasterizer ? kLargestSprite : LargestPointSize();
+            if (!pointsCapped && app.params.pointSize * PixelScale() > largest) {
                 pointsCapped = true;
                 PrintDiagnostic("warning: sprites of " + std::to_string(static_cast<int>(app.params.pointSize * PixelScale())) +
                                 " pixels at this size are larger than the GL draws (" +
-                                std::to_string(static_cast<int>(LargestPointSize())) + "): they are capped");
+                                std::to_string(static_cast<int>(largest)) + "): they are capped");
             }
             DrawProgramFrame(app, step.now);
             CapturedFrame frame = writer.NextFrame();
@@ -338,7 +355,11 @@ int main(int argc, char **argv) {
             frame.png = pngFiles && step.number % options.every == 0;
             frame.videoCopies = video ? step.videoCopies : 0;
             if (frame.png || frame.videoCopies > 0) {
-                if (!ReadBackRgb(width, height, frame.rgb.data())) {
+                if (app.rasterizer && !app.presentCpuFrame) {
+                    const std::vector<std::uint8_t> &rgba = app.cpuFrame.rgba;
+                    for (std::size_t i = 0, j = 0; i < frame.rgb.size(); i += 3, j += 4)
+                        std::memcpy(&frame.rgb[i], &rgba[j], 3);
+                } else if (!ReadBackRgb(width, height, frame.rgb.data())) {
                     error = "cannot read the frame back from the GL";
                     written = false;
                     break;

@@ -189,7 +189,10 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     app.add_flag("--alpha", options.alpha)->disable_flag_override();
     CLI::Option *crfOption = app.add_option("--crf", options.crf)->transform(WholeNumber(0, 63));
     CLI::Option *codecOption = app.add_option("--codec", options.codec);
-    const std::string problem = ParseCommandLine(app, args);
+    RendererArguments drawing;
+    AddRendererOptions(app, drawing);
+    std::string problem = ParseCommandLine(app, args);
+    if (problem.empty()) problem = RendererProblem(drawing, options.drawing);
     if (!problem.empty()) return fail(problem);
     if (flags.help || flags.version) {
         result.outcome = flags.help ? ParseOutcome::Help : ParseOutcome::Version;

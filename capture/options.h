@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "io/command_line.h"
+
 // A key press from the script: acts before frame `frame` is drawn.
 struct ScriptedPress {
     int frame;    // 1 to the number of frames
@@ -44,6 +46,10 @@ struct CaptureOptions {
     // name (.mp4 H.264, .webm VP9); "" leaves it to ffmpeg (.mkv, .mov,
     // .avi, .gif as ever) or to --alpha (ProRes 4444 in .mov).
     std::string codec;
+    // What draws the frames (--renderer, --threads): auto is the CPU, the
+    // same bytes on every machine; an exact replay draws with what drew
+    // the session unless --renderer says otherwise.
+    RendererOptions drawing;
 };
 
 // The video containers the capture knows, by the name's extension, and

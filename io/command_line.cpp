@@ -3,6 +3,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "io/text.h"
+
 void PrepareCommandLine(CLI::App &app, StandardFlags &flags) {
     app.set_help_flag();  // the tools print help texts of their own
     app.allow_extras();
@@ -30,6 +32,31 @@ std::string ParseCommandLine(CLI::App &app, const std::vector<std::string> &args
     return "unexpected argument \"" + first + "\"";
 }
 
+void AddRendererOptions(CLI::App &app, RendererArguments &arguments) {
+    app.add_option("--renderer", arguments.renderer);
+    app.add_option("--threads", arguments.threads);
+}
+
+std::string RendererProblem(const RendererArguments &arguments, RendererOptions &options) {
+    options.rendererGiven = !arguments.renderer.empty();
+    if (arguments.renderer == "cpu")
+        options.renderer = RendererChoice::Cpu;
+    else if (arguments.renderer == "gl")
+        options.renderer = RendererChoice::Gl;
+    else if (arguments.renderer.empty() || arguments.renderer == "auto")
+        options.renderer = RendererChoice::Auto;
+    else
+        return "--renderer: \"" + arguments.renderer + "\" is not auto, cpu or gl";
+    if (arguments.threads.empty()) return "";
+    long threads = 0;
+    const NumberRead read = ReadWhole(arguments.threads, threads);
+    if (read == NumberRead::NotANumber) return "--threads: \"" + arguments.threads + "\" is not a whole number";
+    if (read == NumberRead::TooLarge || threads < 1 || threads > kMaxRasterThreads)
+        return "--threads: " + arguments.threads + " is out of range (1 to " + std::to_string(kMaxRasterThreads) + ")";
+    options.threads = static_cast<int>(threads);
+    return "";
+}
+
 ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     ProgramCommand command;
     CLI::App app("nimbrel");
@@ -39,7 +66,10 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     CLI::Option *preset = app.add_option("--preset", command.preset);
     app.add_flag("--resume", command.resume)->disable_flag_override();
     CLI::Option *record = app.add_option("--record", command.record);
+    RendererArguments drawing;
+    AddRendererOptions(app, drawing);
     command.error = ParseCommandLine(app, args);
+    if (command.error.empty()) command.error = RendererProblem(drawing, command.drawing);
     if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";
     if (command.error.empty() && record->count() > 0 && command.record.empty()) command.error = "--record needs a value";
     if (command.error.empty() && command.resume && preset->count() > 0)
@@ -69,6 +99,12 @@ panel of sliders to tune with the mouse; F11 fills the screen and back.
                  smoke starts afresh)
   --record FILE  write the session to FILE at exit, besides last-session
   --fullscreen   start in a borderless full screen (F11 switches back)
+  --renderer auto|cpu|gl
+                 what draws the smoke: the sprite rasterizer on the CPU
+                 (the same bytes as Mesa's software renderer, far faster
+                 where no GPU draws), or the GL; auto, the default, draws
+                 on the CPU where the GL is a software renderer
+  --threads N    the CPU renderer's threads (one for each core by default)
   --help         show this text
   --version      show the version
 

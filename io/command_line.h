@@ -28,6 +28,24 @@ std::string ParseCommandLine(CLI::App &app, const std::vector<std::string> &args
 
 enum class CommandOutcome { Run, Help, Version, UsageError };
 
+// Which renderer draws the smoke: the sprite rasterizer on the CPU, the
+// GL, or the program's own choice; and how many threads the rasterizer
+// draws on (0: one for each core).
+enum class RendererChoice { Auto, Cpu, Gl };
+struct RendererOptions {
+    RendererChoice renderer = RendererChoice::Auto;
+    int threads = 0;
+    bool rendererGiven = false;
+};
+constexpr int kMaxRasterThreads = 256;
+// Adds --renderer auto|cpu|gl and --threads N to a command line; after the
+// parse, RendererProblem says what is wrong with them, or "".
+struct RendererArguments {
+    std::string renderer, threads;
+};
+void AddRendererOptions(CLI::App &app, RendererArguments &arguments);
+std::string RendererProblem(const RendererArguments &arguments, RendererOptions &options);
+
 // The program's own command line. With no argument it runs exactly as it
 // always has.
 struct ProgramCommand {
@@ -36,6 +54,7 @@ struct ProgramCommand {
     std::string preset;       // --preset NAME|FILE: start from a preset
     bool resume = false;      // --resume: start from the last session's final values
     std::string record;       // --record FILE: the session written to FILE at exit
+    RendererOptions drawing;  // --renderer, --threads
     std::string error;  // for UsageError
 };
 

@@ -169,6 +169,13 @@ void DragAngles(SimulationParameters &params, ControlRects &controls) {
     ImGui::TextUnformatted("(left mouse)");
 }
 
+// The timings as measured, with what draws the smoke.
+FrameTimings TimingsShown(const Panel &panel) {
+    FrameTimings timings = panel.timer.Shown();
+    timings.renderer = panel.renderer;
+    return timings;
+}
+
 // The timings and the closing line, as the panel's text has them, and the
 // frame times of the last seconds as a graph.
 void Timings(const Panel &panel) {
@@ -283,11 +290,11 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params, bool shown, 
     PanelRequests requests;
     if (worked) {
         // Hovered or worked: built every frame, with the mouse.
-        panel.lines = PanelLines(params, panel.timer.Shown());
+        panel.lines = PanelLines(params, TimingsShown(panel));
         requests = Build(panel, params, shown, true);
     } else if (!unchanged) {
         panel.shown = params;
-        panel.lines = PanelLines(params, panel.timer.Shown());
+        panel.lines = PanelLines(params, TimingsShown(panel));
         // A new window takes its size from the frame before, and shows
         // from the second: built twice when the panel first opens or a
         // notice comes, so that it shows at once, fitting what it holds.

@@ -50,6 +50,7 @@ struct Panel {
     bool live = false;   // the live program's panel: kept in place between runs, with notices
     FrameTimer timer;
     double simulationMs = 0.0;  // the last frame's simulation step
+    const char *renderer = nullptr;  // what draws the smoke, for the timings: "CPU" or "GL"
     // ImGui builds the panel only when the values, the timings, the
     // notices or the drawable change, or while it is hovered or worked;
     // every other frame draws ImGui's last draw data again, which costs

@@ -81,12 +81,13 @@ std::vector<std::string> PanelLines(const SimulationParameters &params, const Fr
     lines.push_back(Line("fade-out", params.fadeOut ? "on" : "off", "C"));
     lines.push_back(Line("fade-in", params.fadeIn ? "on" : "off", "M (wins over fade-out)"));
 
-    char stats[160];
+    char stats[160], drawer[16] = "";
+    if (timings.renderer) std::snprintf(drawer, sizeof drawer, " (%s)", timings.renderer);
     if (timings.measured)
-        std::snprintf(stats, sizeof stats, "%.1f fps   simulation %.2f ms   drawing %.2f ms", timings.fps,
-                      timings.simulationMs, timings.drawingMs);
+        std::snprintf(stats, sizeof stats, "%.1f fps   simulation %.2f ms   drawing%s %.2f ms", timings.fps,
+                      timings.simulationMs, drawer, timings.drawingMs);
     else
-        std::snprintf(stats, sizeof stats, "... fps   simulation ... ms   drawing ... ms");
+        std::snprintf(stats, sizeof stats, "... fps   simulation ... ms   drawing%s ... ms", drawer);
     lines.push_back(stats);
     lines.push_back("Tab screenshot \xC2\xB7 F3 hide");
     return lines;

@@ -15,6 +15,7 @@ struct FrameTimings {
     double fps = 0.0;
     double simulationMs = 0.0;  // the simulation step
     double drawingMs = 0.0;     // the rest of the frame
+    const char *renderer = nullptr;  // what draws it, when said: "CPU" or "GL"
 };
 
 // The text a value reads ("30 px"), with the decimals of its step, more

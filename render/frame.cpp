@@ -5,7 +5,7 @@
 
 #include "render/gl.h"
 #include "render/graphics.h"
-#include "render/particle_alpha.h"
+#include "sim/particle_alpha.h"
 #include "sim/particles.h"
 
 namespace {

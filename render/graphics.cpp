@@ -2,6 +2,7 @@
 #include "render/graphics.h"
 
 #include <cstring>
+#include <initializer_list>
 
 
 namespace {
@@ -17,6 +18,7 @@ struct Graphics {
     float pixelScale = 1.0f;  // SetFrameView's
     int surfaceHeight = 0;    // the drawable's, as the context began or the window was resized
     GLuint particleTexture = kNoTexture;
+    PresentTexture present;
     PointParameterEntryPoints points;
 } graphics;
 
@@ -42,30 +44,15 @@ void LookUpPointParameters(GraphicsWarning warn) {
 // `width` x `height`; the matrix mode is left at the projection's, as a
 // resize of the window leaves it.
 void SetViewAndProjection(const LiveView &live, int width, int height) {
-    const bool liveSize = width == live.width && height == live.height;
     // A frame smaller than the drawable lies along its top edge: the
     // rasterizer counts rows from the top, so a pixel's arithmetic is then
     // that of a drawable of the frame's own size.
     glViewport(0, height < graphics.surfaceHeight ? graphics.surfaceHeight - height : 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    if (live.resized) {
-        // The drawable's own shape, whatever the frame's: a zero height
-        // gives an infinite aspect, as the live program has it until the
-        // next resize.
-        gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1, 100.0);
-    } else {
-        // The start-up 4/3, widened by the frame's shape against the
-        // drawable's; a square drawable, as the window starts, keeps the
-        // arithmetic the capture always had.
-        double aspect = static_cast<double>(1.3333334f);
-        if (!liveSize) {
-            aspect = aspect * width / height;
-            if (live.width != live.height) aspect = aspect * live.height / live.width;
-        }
-        gluPerspective(45.0, aspect, static_cast<double>(0.1f), 100.0);
-    }
-    graphics.pixelScale = liveSize ? 1.0f : static_cast<float>(height) / static_cast<float>(live.height);
+    const Perspective perspective = PerspectiveFor(live, width, height);
+    gluPerspective(kFieldOfView, perspective.aspect, perspective.zNear, kFarPlane);
+    graphics.pixelScale = perspective.pixelScale;
 }
 
 }  // namespace
@@ -78,6 +65,7 @@ const PointParameterEntryPoints &PointParameters() { return graphics.points; }
 void SetPointParameters(const PointParameterEntryPoints &entryPoints) { graphics.points = entryPoints; }
 
 GLuint ParticleTexture() { return graphics.particleTexture; }
+PresentTexture &FramePresentTexture() { return graphics.present; }
 void SetParticleTexture(GLuint name) { graphics.particleTexture = name; }
 
 bool ExtensionOffered(const char *extensions, const char *name) {
@@ -98,7 +86,8 @@ bool InitGraphics(GraphicsWarning warn) {
     // this 4/3 projection is drawn into a square window until then.
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(1.3333334f), static_cast<double>(0.1f), 100.0);
+    const Perspective perspective = PerspectiveFor(kStartupView, kDrawableSize, kDrawableSize);
+    gluPerspective(kFieldOfView, perspective.aspect, perspective.zNear, kFarPlane);
 
     LookUpPointParameters(warn);
     return true;
@@ -125,6 +114,14 @@ void SetFrameView(const LiveView &live, int width, int height) {
 
 float PixelScale() { return graphics.pixelScale; }
 
+bool SoftwareRenderer() {
+    const char *renderer = reinterpret_cast<const char *>(glGetString(GL_RENDERER));
+    if (!renderer) return false;
+    for (const char *name : {"llvmpipe", "softpipe", "swrast"})
+        if (std::strstr(renderer, name)) return true;
+    return false;
+}
+
 float LargestPointSize() {
     GLfloat range[2] = {0.0f, 0.0f};
     glGetFloatv(GL_ALIASED_POINT_SIZE_RANGE, range);
@@ -142,6 +139,7 @@ void LargestViewport(int &width, int &height) {
 
 void ShutdownGraphics() {
     if (graphics.contextReady) glDeleteTextures(1, &graphics.particleTexture);
+    if (graphics.contextReady && graphics.present.name != 0) glDeleteTextures(1, &graphics.present.name);
     graphics.platform.destroyContext();
     const GraphicsPlatform platform = graphics.platform;
     graphics = Graphics{};

@@ -43,6 +43,14 @@ constexpr GLuint kNoTexture = 0xFFFFFFFFu;
 GLuint ParticleTexture();
 void SetParticleTexture(GLuint name);
 
+// The texture CPU frames are shown through (render/present.h), made at
+// its first use: its name and size.
+struct PresentTexture {
+    GLuint name = 0;
+    int width = 0, height = 0;
+};
+PresentTexture &FramePresentTexture();
+
 // How the set-up reports a missing extension: the caller decides who sees
 // the text (the program shows it in an "ERROR" box).
 using GraphicsWarning = void (*)(const char *text);
@@ -77,6 +85,10 @@ void SetFrameView(const LiveView &live, int width, int height);
 constexpr LiveView kStartupView = {kDrawableSize, kDrawableSize, false};
 // The scale SetFrameView set: 1 until then.
 float PixelScale();
+
+// Whether the GL draws in software (Mesa's llvmpipe, softpipe or swrast),
+// where the sprite rasterizer draws the same bytes far faster.
+bool SoftwareRenderer();
 
 // The implementation's largest point size, and its largest viewport.
 float LargestPointSize();

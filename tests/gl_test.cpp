@@ -383,7 +383,7 @@ void CaptureFrame(App &app, std::uint32_t now) {
 // The wrong moment: Tab's frame saved between frames, after the swap.
 void SaveAfterTheSwap(App &app, std::uint32_t now) {
     ++framesDrawn;
-    if (framesDrawn == kTabFrame) SaveScreenshot(kScreenshotFile, kDrawableSize, kDrawableSize);
+    if (framesDrawn == kTabFrame) SaveScreenshot(kScreenshotFile, kDrawableSize, kDrawableSize, nullptr);
     DrawFrame(app.params, app.pool, app.smoke, now);
     CurrentGraphicsPlatform().swapBuffers();
 }
@@ -819,7 +819,7 @@ struct Seen {
 };
 std::vector<Seen> seen;
 int shotsWritten = 0;
-ScreenshotOutcome CountShot(const char *, int, int) { return {++shotsWritten > 0, ""}; }
+ScreenshotOutcome CountShot(const char *, int, int, const std::uint8_t *) { return {++shotsWritten > 0, ""}; }
 
 void SeeFrame(App &app, std::uint32_t now) {
     const int shotsBefore = shotsWritten;
@@ -874,7 +874,7 @@ TEST_F(PanelTypingTest, ASessionReplaysExactlyFrameByFrame) {
     irregularCalls = 0;
     ScratchDir recordings;
     std::string message;
-    ASSERT_TRUE(app.recorder.Start(recordings.Path(), "test", kDrawableSize, kDrawableSize, gParams, app.panelShown,
+    ASSERT_TRUE(app.recorder.Start(recordings.Path(), "test", kDrawableSize, kDrawableSize, "gl", gParams, app.panelShown,
                                    message))
         << message;
     testing::internal::CaptureStdout();

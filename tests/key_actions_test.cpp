@@ -16,7 +16,7 @@
 namespace {
 
 std::vector<std::string> screenshots;
-ScreenshotOutcome RecordScreenshot(const char *path, int width, int height) {
+ScreenshotOutcome RecordScreenshot(const char *path, int width, int height, const std::uint8_t *) {
     screenshots.push_back(std::string(path) + " " + std::to_string(width) + "x" + std::to_string(height));
     return {true, ""};
 }
@@ -37,7 +37,7 @@ protected:
     void SaveAskedScreenshot() {
         if (!app_.screenshotRequested) return;
         app_.screenshotRequested = false;
-        app_.writeScreenshot("screenshot0.ppm", 800, 800);
+        app_.writeScreenshot("screenshot0.ppm", 800, 800, nullptr);
     }
     // Presses until the value stops changing; returns the presses that changed it.
     int Hold(std::uint8_t key, const float &value) {

@@ -173,7 +173,7 @@ TEST(RecorderTest, DrivenToItsLimitItsJournalLoads) {
     Recorder recorder;
     SimulationParameters params;
     std::string message;
-    ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, params, false, message)) << message;
+    ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, "cpu", params, false, message)) << message;
     std::vector<std::string> outcomes;
     std::uint32_t now = 0;
     for (int frame = 0; outcomes.empty() && frame < 5000000; ++frame) {
@@ -203,7 +203,7 @@ TEST(RecorderTest, EveryValueAndEachResizeComeBackAtTheirFrames) {
     Recorder recorder;
     SimulationParameters params;
     std::string message;
-    ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, params, false, message)) << message;
+    ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, "cpu", params, false, message)) << message;
     std::vector<double> values;
     std::uint32_t now = 0;
     const auto frame = [&] {
@@ -266,8 +266,8 @@ TEST(RecorderTest, TwoSavesAtOnceKeepTwoFiles) {
     Recorder a, b;
     SimulationParameters params;
     std::string message;
-    ASSERT_TRUE(a.Start(folder.Path(), "test", 8, 8, params, false, message)) << message;
-    ASSERT_TRUE(b.Start(folder.Path(), "test", 8, 8, params, false, message)) << message;
+    ASSERT_TRUE(a.Start(folder.Path(), "test", 8, 8, "gl", params, false, message)) << message;
+    ASSERT_TRUE(b.Start(folder.Path(), "test", 8, 8, "gl", params, false, message)) << message;
     for (Recorder *recorder : {&a, &b}) {
         recorder->FrameStarts(params, false);
         recorder->Reading(100);

@@ -6,7 +6,7 @@
 
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
-#include "render/particle_alpha.h"
+#include "sim/particle_alpha.h"
 
 namespace {
 

@@ -2,22 +2,22 @@
 # The layering check: every folder uses only the folders below it, and no
 # module within a folder reaches back to one that reaches it.
 #
-#   math/, io/  <  sim/, image/  <  values/  <  render/  <  platform/
+#   math/, io/  <  sim/, image/  <  values/  <  raster/, render/  <  platform/
 #     <  panel/  <  app/  <  capture/, bench/
 #
 # Reads the includes of every source file and the libraries each folder's
 # CMakeLists.txt links, and fails, naming the file and line, on any that
 # goes up or sideways; then, in each folder, on a circle of includes
 # between its modules (a module: a .h and its .cpp). Also: SDL only in
-# platform/; GL only from render/ up, Dear ImGui only from panel/ up; the
+# platform/; GL only from render/ up (never in raster/, beside it), Dear ImGui only from panel/ up; the
 # test helpers only in bench/.
 # Usage: tools/check-layers.sh [SOURCE_ROOT]
 set -uo pipefail
 root=${1:-$(dirname "$0")/..}
 cd "$root" || exit 2
 
-layers=(math io sim image values render platform panel app capture bench)
-declare -A rank=([math]=0 [io]=0 [sim]=1 [image]=1 [values]=2 [render]=3 [platform]=4 [panel]=5 [app]=6
+layers=(math io sim image values raster render platform panel app capture bench)
+declare -A rank=([math]=0 [io]=0 [sim]=1 [image]=1 [values]=2 [raster]=3 [render]=3 [platform]=4 [panel]=5 [app]=6
                  [capture]=7 [bench]=7)
 
 failures=0
@@ -41,7 +41,8 @@ for folder in "${layers[@]}"; do
       SDL*|SDL2/*)
         [ "$folder" = platform ] || fail "$file:$line" "includes $header: only platform/ includes SDL" ;;
       GL/*|EGL/*)
-        [ "${rank[$folder]}" -ge "${rank[render]}" ] || fail "$file:$line" "includes $header below render/" ;;
+        { [ "${rank[$folder]}" -ge "${rank[render]}" ] && [ "$folder" != raster ]; } ||
+          fail "$file:$line" "includes $header below render/ or in the GL-free raster/" ;;
       imgui*|backends/imgui*)
         [ "${rank[$folder]}" -ge "${rank[panel]}" ] || fail "$file:$line" "includes $header below panel/" ;;
       tests/*)

@@ -30,7 +30,8 @@ Recorder::Recorder() {
 }
 
 bool Recorder::Start(const std::string &folder, const std::string &version, int width, int height,
-                     const SimulationParameters &params, bool panelShown, std::string &message) {
+                     const std::string &renderer, const SimulationParameters &params, bool panelShown,
+                     std::string &message) {
     if (folder.empty()) {
         message = "the session is not recorded: neither XDG_DATA_HOME nor HOME names a folder for it";
         return false;
@@ -50,7 +51,7 @@ bool Recorder::Start(const std::string &folder, const std::string &version, int 
     seen_ = params;
     panelSeen_ = panelShown;
     view_ = viewSeen_ = {width, height, false};
-    buffer_ = RecordingText::Header(version, width, height, params, panelShown);
+    buffer_ = RecordingText::Header(version, width, height, renderer, params, panelShown);
     bytes_ = buffer_.size();
     journal_.Append(buffer_);
     buffer_.clear();

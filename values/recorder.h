@@ -30,11 +30,12 @@ public:
     Recorder();
 
     // Starts recording from the values and the panel as they are now, with
-    // the drawable's size, into a journal in `folder`, which last-session
+    // the drawable's size and what draws the frames ("cpu" or "gl"), into a journal in `folder`, which last-session
     // then names; the oldest journals beyond the bounds go. False, with
     // `message`, when no journal can be made: the session runs unrecorded.
     bool Start(const std::string &folder, const std::string &version, int width, int height,
-               const SimulationParameters &params, bool panelShown, std::string &message);
+               const std::string &renderer, const SimulationParameters &params, bool panelShown,
+               std::string &message);
 
     // A frame begins, before its update reads the clock: the frame before
     // is written, and the changes since it are kept for this one.

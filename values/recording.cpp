@@ -92,7 +92,7 @@ public:
         }
         if (clockSeen_) return Fail(problem, "\"" + std::string(key) + "\" after the frames began");
         if ((key == "written-by" && writtenBySeen_) || (key == "drawable" && drawableSeen_) ||
-            (key == "start" && startSeen_))
+            (key == "start" && startSeen_) || (key == "renderer" && !r_.renderer.empty()))
             return Fail(problem, "a second \"" + std::string(key) + "\" line");
         if (key == "written-by" && words.size() == 2) {
             r_.writtenBy = std::string(words[1]);
@@ -102,6 +102,12 @@ public:
         if (key == "drawable" && words.size() == 2) {
             if (!Drawable(words[1], 1, r_.width, r_.height, problem)) return false;
             drawableSeen_ = true;
+            return true;
+        }
+        if (key == "renderer") {
+            if (words.size() != 2 || (words[1] != "cpu" && words[1] != "gl"))
+                return Fail(problem, "renderer: must be cpu or gl");
+            r_.renderer = std::string(words[1]);
             return true;
         }
         if (key == "start") {
@@ -117,7 +123,7 @@ public:
             return true;
         }
         return Fail(problem, "unknown line \"" + std::string(key) +
-                                 "\" (known: written-by, drawable, start, clock, run:, frame:, end)");
+                                 "\" (known: written-by, drawable, renderer, start, clock, run:, frame:, end)");
     }
 
     bool Finish(std::string &problem) const {
@@ -272,7 +278,7 @@ SimulationParameters Recording::FinalValues(bool *panelShown) const {
     return params;
 }
 
-std::string RecordingText::Header(const std::string &writtenBy, int width, int height,
+std::string RecordingText::Header(const std::string &writtenBy, int width, int height, const std::string &renderer,
                                   const SimulationParameters &start, bool panelAtStart) {
     std::string text = "# Nimbrel recording: a session's clock readings and changes, frame by frame.\n"
                        "# \"run:\" lists frames with no change by their clock steps (milliseconds\n"
@@ -282,6 +288,7 @@ std::string RecordingText::Header(const std::string &writtenBy, int width, int h
     text += "nimbrel-recording " + std::to_string(kRecordingFormat) + "\n";
     text += "written-by " + writtenBy + "\n";
     text += "drawable " + std::to_string(width) + "x" + std::to_string(height) + "\n";
+    if (!renderer.empty()) text += "renderer " + renderer + "\n";
     text += "start";
     for (const TunedValue &row : kTunedValues) text += std::string(" ") + row.name + "=" + ValueText(row, start);
     text += panelAtStart ? " panel=on\n" : " panel=off\n";
@@ -331,8 +338,8 @@ void RecordingText::EndRun(std::string &out) {
 std::string RecordingText::Closing() const { return "end " + std::to_string(frames_) + "\n"; }
 
 std::string FormatRecording(const Recording &recording) {
-    std::string text = RecordingText::Header(recording.writtenBy, recording.width, recording.height, recording.start,
-                                             recording.panelAtStart);
+    std::string text = RecordingText::Header(recording.writtenBy, recording.width, recording.height,
+                                             recording.renderer, recording.start, recording.panelAtStart);
     RecordingText frames;
     frames.Clock(text, recording.firstReading);
     std::size_t reading = 0, change = 0;

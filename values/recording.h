@@ -12,6 +12,7 @@
 //   nimbrel-recording 3            # the format; the first line that is not a comment
 //   written-by 1.0.0
 //   drawable 800x800
+//   renderer cpu                   # what drew it: cpu (the sprite rasterizer) or gl
 //   start drift_speed=-5.0 ... pitch=0.0 panel=off
 //   clock 81234                    # the first reading, in milliseconds
 //   run: 0+16 17 16 17             # frames with no change: each one's clock steps
@@ -55,6 +56,7 @@ struct RecordedChange {
 struct Recording {
     std::string writtenBy;  // the version that wrote it
     int width = 0, height = 0;  // the drawable when the session began
+    std::string renderer;       // "cpu" or "gl"; none said, from before it was kept: the GL
     SimulationParameters start;
     bool panelAtStart = false;
     std::uint32_t firstReading = 0;
@@ -83,8 +85,8 @@ class RecordingText {
 public:
     // The header's lines up to the clock's, which waits for the first
     // reading.
-    static std::string Header(const std::string &writtenBy, int width, int height, const SimulationParameters &start,
-                              bool panelAtStart);
+    static std::string Header(const std::string &writtenBy, int width, int height, const std::string &renderer,
+                              const SimulationParameters &start, bool panelAtStart);
     // The clock's line: the session's first reading.
     void Clock(std::string &out, std::uint32_t firstReading);
     // A frame: its readings and its changes. Without a clock line before,
