@@ -13,6 +13,10 @@
 #include "raster/sprite_transform.h"
 #include "sim/particle_alpha.h"
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 namespace {
 
 constexpr int kSubpixel = 256;  // the rasterizer's fixed point: 1/256 pixel
@@ -49,8 +53,28 @@ inline bool AllSet(const std::uint64_t *words, int begin, int end) {
     return true;
 }
 
-// The filter's step between two texels: a + w (b - a) / 256, rounded.
-inline int Lerp(int a, int b, int weight) { return a + ((weight * (b - a) + 128) >> 8); }
+// To the nearest whole number, halves to even, as the sampler converts a
+// coordinate: out of range, the integer the SSE conversion gives, as the
+// renderer's own does.
+inline int RoundToEven(float value) {
+#if defined(__SSE__)
+    return _mm_cvtss_si32(_mm_set_ss(value));
+#else
+    return static_cast<int>(std::lrint(value));
+#endif
+}
+
+// The filter's step between two texels, a + w (b - a) / 256 rounded, for
+// the three channels at once: each channel in 16 bits of a word, where
+// (256 - w) a + w b + 128, the same sum, never passes 65535.
+constexpr std::uint64_t kChannelMask = 0x0000'00FF'00FF'00FFu;
+constexpr std::uint64_t kHalf = 0x0000'0080'0080'0080u;
+inline std::uint64_t Lerp3(std::uint64_t a, std::uint64_t b, std::uint64_t weight) {
+    return (((256 - weight) * a + weight * b + kHalf) >> 8) & kChannelMask;
+}
+inline std::uint64_t Spread(const std::uint8_t *rgb) {
+    return rgb[0] | (std::uint64_t{rgb[1]} << 16) | (std::uint64_t{rgb[2]} << 32);
+}
 
 // What a texel adds to a pixel for one sprite colour and alpha: one byte
 // for each possible filtered texel value, for each channel.
@@ -80,6 +104,7 @@ bool SpriteTexture::CanSample(int width, int height) {
 struct SpriteRasterizer::State {
     int threads = 1;
     SpriteTexture texture;
+    std::vector<std::uint64_t> texels;  // each texel's channels 16 bits apart (Lerp3)
 
     // One bit a pixel, set once its red, green and blue are all 255: a
     // row of a sprite over saturated pixels is passed over 64 pixels at a
@@ -136,9 +161,18 @@ void SpriteRasterizer::State::DrawSprite(const Sprite &sprite, int rowBegin, int
     // y0 < 256 py <= y0 + width.
     const int pxBegin = std::max(0, (sprite.x0 + kSubpixel - 1) >> 8);
     const int pxEnd = std::min(f.width, ((sprite.x0 + sprite.width - 1) >> 8) + 1);
-    const int pyBegin = std::max(rowBegin, (sprite.y0 >> 8) + 1);
-    const int pyEnd = std::min(rowEnd, ((sprite.y0 + sprite.width) >> 8) + 1);
+    int pyBegin = std::max(rowBegin, (sprite.y0 >> 8) + 1);
+    int pyEnd = std::min(rowEnd, ((sprite.y0 + sprite.width) >> 8) + 1);
     if (pxBegin >= pxEnd || pyBegin >= pyEnd) return;
+    // Rows already saturated at both ends of the sprite need no work, and
+    // a sprite over saturated smoke none at all.
+    const auto rowDone = [&](int py) {
+        return AllSet(saturated.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(wordsPerRow), pxBegin,
+                      pxEnd);
+    };
+    while (pyBegin < pyEnd && rowDone(pyBegin)) ++pyBegin;
+    while (pyEnd > pyBegin && rowDone(pyEnd - 1)) --pyEnd;
+    if (pyBegin >= pyEnd) return;
 
     if (texture.Empty()) {
         for (int py = pyBegin; py < pyEnd; ++py) {
@@ -159,7 +193,7 @@ void SpriteRasterizer::State::DrawSprite(const Sprite &sprite, int rowBegin, int
     const int scaleS = texWidth * kSubpixel, scaleT = texHeight * kSubpixel;
     for (int px = pxBegin; px < pxEnd; ++px) {
         const float s = std::fma(sprite.dsdx, static_cast<float>(px), sprite.s0) * sprite.inverseW * sprite.inverseQ;
-        const int fixed = static_cast<int>(std::nearbyint(s * static_cast<float>(scaleS))) - 128;
+        const int fixed = RoundToEven(s * static_cast<float>(scaleS)) - 128;
         const int i = px - pxBegin;
         column0[i] = (fixed >> 8) & (texWidth - 1);
         column1[i] = (column0[i] + 1) & (texWidth - 1);
@@ -167,38 +201,36 @@ void SpriteRasterizer::State::DrawSprite(const Sprite &sprite, int rowBegin, int
     }
     for (int py = pyBegin; py < pyEnd; ++py) {
         const float t = std::fma(sprite.dtdy, static_cast<float>(py), sprite.t0) * sprite.inverseW * sprite.inverseQ;
-        const int fixed = static_cast<int>(std::nearbyint(t * static_cast<float>(scaleT))) - 128;
+        const int fixed = RoundToEven(t * static_cast<float>(scaleT)) - 128;
         const int j = py - pyBegin;
         row0[j] = ((fixed >> 8) & (texHeight - 1)) * texWidth;
-        row1[j] = ((((fixed >> 8) & (texHeight - 1)) + 1) & (texHeight - 1)) * texWidth;
+        row1[j] = ((((fixed >> 8) & (texHeight - 1)) + 1) & (texHeight - 1)) * texWidth;  // texels, not bytes
         rowWeight[j] = fixed & 255;
     }
 
     const ContributionTable &table = tables[static_cast<std::size_t>(sprite.table)];
-    const std::uint8_t *texels = texture.rgb.data();
     for (int py = pyBegin; py < pyEnd; ++py) {
         std::uint64_t *done = saturated.data() + static_cast<std::size_t>(py) * static_cast<std::size_t>(wordsPerRow);
         if (AllSet(done, pxBegin, pxEnd)) continue;
         const int j = py - pyBegin;
-        const std::uint8_t *top = texels + static_cast<std::ptrdiff_t>(row0[j]) * 3;
-        const std::uint8_t *bottom = texels + static_cast<std::ptrdiff_t>(row1[j]) * 3;
-        const int wt = rowWeight[j];
+        const std::uint64_t *top = texels.data() + row0[j], *bottom = texels.data() + row1[j];
+        const std::uint64_t wt = static_cast<std::uint64_t>(rowWeight[j]);
         std::uint8_t *pixel = f.rgba.data() + (static_cast<std::size_t>(py) * f.width + pxBegin) * 4;
         for (int px = pxBegin; px < pxEnd; ++px, pixel += 4) {
             std::uint64_t &word = done[px >> 6];
             const std::uint64_t bit = std::uint64_t{1} << (px & 63);
             if (word & bit) continue;  // saturated: nothing changes it
             const int i = px - pxBegin;
-            const int a = column0[i] * 3, b = column1[i] * 3, ws = columnWeight[i];
-            int full = 255;
-            for (int c = 0; c < 3; ++c) {
-                const int upper = Lerp(top[a + c], top[b + c], ws);
-                const int lower = Lerp(bottom[a + c], bottom[b + c], ws);
-                const int value = std::min(255, pixel[c] + table.add[c][Lerp(upper, lower, wt)]);
-                pixel[c] = static_cast<std::uint8_t>(value);
-                full &= value;
-            }
-            if (full == 255) word |= bit;
+            const int a = column0[i], b = column1[i];
+            const std::uint64_t ws = static_cast<std::uint64_t>(columnWeight[i]);
+            const std::uint64_t filtered = Lerp3(Lerp3(top[a], top[b], ws), Lerp3(bottom[a], bottom[b], ws), wt);
+            const int red = std::min(255, pixel[0] + table.add[0][filtered & 255]);
+            const int green = std::min(255, pixel[1] + table.add[1][(filtered >> 16) & 255]);
+            const int blue = std::min(255, pixel[2] + table.add[2][(filtered >> 32) & 255]);
+            pixel[0] = static_cast<std::uint8_t>(red);
+            pixel[1] = static_cast<std::uint8_t>(green);
+            pixel[2] = static_cast<std::uint8_t>(blue);
+            if ((red & green & blue) == 255) word |= bit;
         }
     }
 }
@@ -250,6 +282,9 @@ int SpriteRasterizer::Threads() const { return state_->threads; }
 void SpriteRasterizer::SetTexture(SpriteTexture texture) {
     if (!texture.Empty() && !SpriteTexture::CanSample(texture.width, texture.height)) texture = SpriteTexture{};
     state_->texture = std::move(texture);
+    state_->texels.clear();
+    const std::vector<std::uint8_t> &rgb = state_->texture.rgb;
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) state_->texels.push_back(Spread(&rgb[i]));
 }
 
 void SpriteRasterizer::Draw(const SimulationParameters &params, const ParticlePool &pool, const LiveView &live,
