@@ -4,10 +4,13 @@
 // capture adds to a frame: the read-back and the PNG file. The drawing's
 // own cost is the frame's less its simulation. Times are wall-clock
 // milliseconds per frame: a software renderer works on threads of its own.
+// BM_Draw sets the two renderers side by side on the same smoke: the GL
+// and the sprite rasterizer, on every core and on one.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -20,6 +23,8 @@
 #include "render/gl.h"
 #include "render/graphics.h"
 #include "render/read_back.h"
+#include "raster/sprite_rasterizer.h"
+#include "app/scene.h"
 #include "sim/particles.h"
 #include "tests/sim_support.h"
 
@@ -134,6 +139,44 @@ void BM_WritePngAtSize(benchmark::State &state) {
     std::remove(path.c_str());
 }
 
+// The drawing alone, no simulation step, of the same smoke (the plume
+// after five seconds at the count asked for) by each renderer: renderer
+// 0 the GL (to the end of its drawing), 1 the rasterizer on every core, 2
+// on one; then the count, the sprite size and the frame's size.
+SpriteTexture benchTexture;
+void BM_Draw(benchmark::State &state) {
+    const int renderer = static_cast<int>(state.range(0));
+    const int width = static_cast<int>(state.range(3)), height = static_cast<int>(state.range(4));
+    ResetSimulation();
+    FillParticlePool(gParticles, gSmoke, gParams);
+    SetParticleCount(gParams, static_cast<std::int32_t>(state.range(1)));
+    for (std::uint32_t now = 16; now <= 300 * 16; now += 16) UpdateParticles(gParticles, gSmoke, gParams, now);
+    gParams.pointSize = static_cast<float>(state.range(2));
+    SpriteRasterizer rasterizer(renderer == 2 ? 1 : 0);
+    rasterizer.SetTexture(benchTexture);
+    RasterFrame frame;
+    SetFrameView(kStartupView, width, height);
+    for (auto _ : state) {
+        if (renderer == 0) {
+            DrawSmoke(gParams, gParticles);
+            glFinish();
+        } else {
+            rasterizer.Draw(gParams, gParticles, kStartupView, width, height, frame);
+        }
+    }
+    SetFrameView(kStartupView, kSize, kSize);
+    state.SetLabel(renderer == 0 ? "gl" : renderer == 1 ? "cpu" : "cpu, 1 thread");
+}
+
+void DrawArguments(benchmark::internal::Benchmark *bench) {
+    for (const std::array<int, 4> scene : {std::array<int, 4>{4000, 30, 800, 800}, {100000, 30, 800, 800},
+                                           {100000, 100, 800, 800}, {4000, 200, 800, 800},
+                                           {100000, 30, 1920, 1080}, {100000, 30, 3840, 2160}})
+        for (int renderer = 0; renderer < 3; ++renderer)
+            bench->Args({renderer, scene[0], scene[1], scene[2], scene[3]});
+}
+
+BENCHMARK(BM_Draw)->Apply(DrawArguments)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Frame)->Arg(4000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FrameWithPanel)->Args({4000, 0})->Args({4000, 1})->Args({4000, 2})->Args({0, 0})->Args({0, 1})->Args({0, 2})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_FrameSimulation)->Arg(4000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -148,10 +191,14 @@ BENCHMARK(BM_WritePngAtSize)->Args({800, 800})->Args({1920, 1080})->Args({3840, 
 
 int main(int argc, char **argv) {
     SetGraphicsPlatform(SdlGraphicsPlatform());
-    if (!OpenMainWindow(WindowMode::OffScreen) || !InitGraphics(nullptr)) {
+    // Large enough for BM_Draw's frames; the others draw 800 x 800 along
+    // its top edge, as into a surface of their own.
+    if (!OpenMainWindow(WindowMode::OffScreen, false, 3840, 2160) || !InitGraphics(nullptr)) {
         std::fprintf(stderr, "frame_bench: no GL context, on a display or off screen\n");
         return 1;
     }
+    benchTexture = MakeParticleTexture(ProgramFolder());
+    SetFrameView(kStartupView, kSize, kSize);
     ClampStartupPointSize(gParams);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -297,6 +297,12 @@ installed copy.
                  GL gives (default 800x800); the view keeps its height, a
                  wider frame shows more to the sides, and the sprites
                  scale with the height, so the smoke looks the same
+  --renderer auto|cpu|gl
+                 what draws the frames: cpu, the sprite rasterizer, the
+                 same bytes as Mesa's software renderer on every machine;
+                 gl, the GL, with a GPU's speed. auto (the default) is cpu,
+                 or for an exact replay what drew the session
+  --threads N    the CPU renderer's threads, 1 to 256 (one for each core)
   --every K      keep only every Kth frame as a PNG (K, 2K, ...), K no
                  more than the frames; the smoke still steps every frame
                  (default 1)

@@ -35,6 +35,7 @@ wait_exit 120
 [ "$exit_code" = 0 ] || fail "exit code $exit_code after SIGTERM"
 last="$workdir/data/nimbrel/recordings/last-session"
 [ -s "$last" ] || fail "no last-session"
+grep -qx "renderer cpu" "$last" || fail "the live program on the software GL did not draw with the CPU"
 grep -q "^frame: .* shot" "$last" || fail "the screenshot is not in the recording"
 grep -q "^frame: .*sprite_size=" "$last" || fail "the slider's change is not in the recording"
 grep -q "^frame: .*yaw=" "$last" || fail "the view's drag is not in the recording"
