@@ -4,11 +4,13 @@
 #include <imgui.h>
 #include <backends/imgui_impl_opengl2.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
 #include "panel/panel_state.h"
 #include "panel/panel_text.h"
+#include "render/gl.h"
 #include "render/graphics.h"
 #include "render/read_back.h"
 #include "sim/particles.h"
@@ -32,6 +34,15 @@ constexpr float kAngleColumnsAtStart[] = {0.0f, 66.0f, 144.0f, 212.0f, 296.0f};
 
 // How much of the smoke shows through the panel's background.
 constexpr float kBackgroundAlpha = 0.55f;
+// Behind every glyph, a dark band a little larger than it, so that text
+// keeps its contrast over any smoke, white included, while the smoke still
+// shows through the panel between the lines: how much it darkens, and by
+// how many pixels (at the start-up size) it reaches past the glyph.
+constexpr float kBackdropAlpha = 0.8f;
+constexpr float kBackdropReachAtStart = 2.0f;
+// The help line and disabled buttons: grey, yet light enough to read over
+// that band (a contrast of over 7:1 over white smoke).
+const ImVec4 kQuietText(0.72f, 0.72f, 0.72f, 1.0f);
 constexpr float kGraphHeightAtStart = 40.0f;
 
 // The sizes for the frame being drawn.
@@ -48,6 +59,7 @@ void Start(Panel &panel) {
     // bar, which does, always stays on screen.
     io.ConfigWindowsMoveFromTitleBarOnly = true;
     ImGui::StyleColorsDark();
+    ImGui::GetStyle().Colors[ImGuiCol_TextDisabled] = kQuietText;
     if (PixelScale() != 1.0f) {
         ImGui::GetStyle().ScaleAllSizes(PixelScale());
         io.FontGlobalScale = PixelScale();
@@ -216,7 +228,10 @@ PanelRequests BuildPanelWindow(Panel &panel, SimulationParameters &params, int w
         ImGui::SameLine(Scaled(kLabelWidthAtStart + kSliderWidthAtStart * 0.5f));
         ImGui::Checkbox("fade-in  M (wins over fade-out)", &params.fadeIn);
         controls.Remember("fade-in");
-        ImGui::TextDisabled("Ctrl+click or double-click a slider to type its value; the wheel steps it");
+        // Wrapped inside the panel, however narrow it is dragged.
+        ImGui::PushStyleColor(ImGuiCol_Text, ImGui::GetStyleColorVec4(ImGuiCol_TextDisabled));
+        ImGui::TextWrapped("Ctrl+click or double-click a slider to type its value; the wheel steps it");
+        ImGui::PopStyleColor();
         if (ImGui::Button("Screenshot  Tab")) requests.screenshot = true;
         controls.Remember("Screenshot");
         ImGui::SameLine();
@@ -256,6 +271,69 @@ PanelRequests Build(Panel &panel, SimulationParameters &params, bool shown, bool
     if (interactive) SetPanelTyping(panel.input, io.WantTextInput);
     ImGui::Render();
     return requests;
+}
+
+// The dark bands behind the glyphs of what was built: every triangle that
+// samples the font atlas (any texture coordinate but its white pixel) is
+// text, and a band covering it, a little larger and within its clip
+// rectangle, is drawn before the panel itself.
+void DrawTextBackdrops(const ImDrawData &data) {
+    const ImVec2 white = ImGui::GetIO().Fonts->TexUvWhitePixel;
+    const float reach = Scaled(kBackdropReachAtStart);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TRANSFORM_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_CULL_FACE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(data.DisplayPos.x, data.DisplayPos.x + data.DisplaySize.x, data.DisplayPos.y + data.DisplaySize.y,
+            data.DisplayPos.y, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor4f(0.0f, 0.0f, 0.0f, kBackdropAlpha);
+    glBegin(GL_QUADS);
+    for (int n = 0; n < data.CmdListsCount; ++n) {
+        const ImDrawList &list = *data.CmdLists[n];
+        for (const ImDrawCmd &command : list.CmdBuffer) {
+            if (command.UserCallback) continue;
+            const ImVec4 clip = command.ClipRect;
+            ImVec4 last(0.0f, 0.0f, -1.0f, -1.0f);
+            for (unsigned i = 0; i + 2 < command.ElemCount; i += 3) {
+                float x0 = 1e30f, y0 = 1e30f, x1 = -1e30f, y1 = -1e30f;
+                bool glyph = false;
+                for (unsigned k = 0; k < 3; ++k) {
+                    const ImDrawVert &v =
+                        list.VtxBuffer[static_cast<int>(command.VtxOffset + list.IdxBuffer[static_cast<int>(command.IdxOffset + i + k)])];
+                    glyph = glyph || v.uv.x != white.x || v.uv.y != white.y;
+                    x0 = std::min(x0, v.pos.x);
+                    y0 = std::min(y0, v.pos.y);
+                    x1 = std::max(x1, v.pos.x);
+                    y1 = std::max(y1, v.pos.y);
+                }
+                if (!glyph) continue;
+                x0 = std::max(x0 - reach, clip.x);
+                y0 = std::max(y0 - reach, clip.y);
+                x1 = std::min(x1 + reach, clip.z);
+                y1 = std::min(y1 + reach, clip.w);
+                // A glyph's two triangles share one band.
+                if (x0 >= x1 || y0 >= y1 || (x0 == last.x && y0 == last.y && x1 == last.z && y1 == last.w)) continue;
+                last = ImVec4(x0, y0, x1, y1);
+                glVertex2f(x0, y0);
+                glVertex2f(x1, y0);
+                glVertex2f(x1, y1);
+                glVertex2f(x0, y1);
+            }
+        }
+    }
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
 }
 
 }  // namespace
@@ -306,6 +384,7 @@ PanelRequests DrawPanel(Panel &panel, SimulationParameters &params, bool shown, 
     // and matrix mode, viewport, enables, blend function, bound texture,
     // texture environment and client arrays. Its draw data stays as built
     // until the next build.
+    DrawTextBackdrops(*ImGui::GetDrawData());
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     panel.built = !worked;
     panel.builtShown = shown;

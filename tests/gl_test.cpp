@@ -16,6 +16,8 @@
 
 #include <unistd.h>
 
+#include <imgui.h>
+
 #include "app/app.h"
 #include "app/frame_loop.h"
 #include "app/key_actions.h"
@@ -502,6 +504,90 @@ TEST_F(GlTest, PanelTakesPressesOverItAndLeavesTheRestToTheView) {
     Click(reset[0] + reset[2] / 2, reset[1] + reset[3] / 2);
     EXPECT_TRUE(gParams == SimulationParameters{}) << "Start values left something changed";
 
+    app.panelShown = false;
+    DrawAndSwap();
+}
+
+// The WCAG 2 contrast of two sRGB pixels.
+double Contrast(const unsigned char *a, const unsigned char *b) {
+    const auto luminance = [](const unsigned char *p) {
+        double sum = 0.0;
+        const double weights[3] = {0.2126, 0.7152, 0.0722};
+        for (int c = 0; c < 3; ++c) {
+            const double v = p[c] / 255.0;
+            sum += weights[c] * (v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4));
+        }
+        return sum;
+    };
+    const double x = luminance(a), y = luminance(b);
+    return (std::max(x, y) + 0.05) / (std::min(x, y) + 0.05);
+}
+
+// Every text of the panel reads over white smoke and over black: drawn
+// once as it is and once with its text all but see-through, the pixels that differ
+// are the text's (the font has no soft edges at this size), and each keeps
+// a contrast of 4.5:1 or more against what lies right behind it, wherever
+// the smoke shows through.
+TEST_F(GlTest, PanelTextKeepsItsContrastOverWhiteAndBlack) {
+    ShowPanelAtTheStart();
+    ImGuiStyle &style = ImGui::GetStyle();
+    const ImVec4 text = style.Colors[ImGuiCol_Text], quiet = style.Colors[ImGuiCol_TextDisabled];
+    // Over white, then over black: as it is, then all but see-through.
+    std::vector<unsigned char> frames[2][2];
+    for (int over = 0; over < 2; ++over) {
+        const float level = over == 0 ? 1.0f : 0.0f;
+        std::vector<unsigned char> *drawn = frames[over];
+        for (int seeThrough = 0; seeThrough < 2; ++seeThrough) {
+            // Nearly see-through: with no alpha at all the text, and its band, would not be drawn.
+            style.Colors[ImGuiCol_Text].w = seeThrough ? 1.0f / 255.0f : text.w;
+            style.Colors[ImGuiCol_TextDisabled].w = seeThrough ? 1.0f / 255.0f : quiet.w;
+            app.panel.built = false;  // built anew, in these colours
+            glClearColor(level, level, level, 1.0f);
+            glClear(GL_COLOR_BUFFER_BIT);
+            DrawPanel(app.panel, gParams, true, scriptedNow);
+            drawn[seeThrough].assign(3 * kDrawableSize * kDrawableSize, 0);
+            ASSERT_TRUE(ReadBackRgb(kDrawableSize, kDrawableSize, drawn[seeThrough].data()));
+            CurrentGraphicsPlatform().swapBuffers();
+        }
+    }
+    for (int over = 0; over < 2; ++over) {
+        const float level = over == 0 ? 1.0f : 0.0f;
+        const std::vector<unsigned char> *drawn = frames[over];
+        // How far each pixel moved with the text; one that moved less than
+        // half as far as a neighbour is the soft edge of a drawn shape (the
+        // title bar's arrow), not a glyph's.
+        const auto moved = [&](int x, int y) {
+            const std::size_t i = 3 * (static_cast<std::size_t>(y) * kDrawableSize + static_cast<std::size_t>(x));
+            int most = 0;
+            for (int c = 0; c < 3; ++c) most = std::max(most, std::abs(drawn[0][i + c] - drawn[1][i + c]));
+            return most;
+        };
+        int textPixels = 0, below = 0;
+        double worst = 1e9;
+        for (int y = 1; y + 1 < kDrawableSize; ++y)
+            for (int x = 1; x + 1 < kDrawableSize; ++x) {
+                const int own = moved(x, y);
+                if (own == 0) continue;
+                int nearby = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) nearby = std::max(nearby, moved(x + dx, y + dy));
+                if (2 * own < nearby) continue;
+                const std::size_t i = 3 * (static_cast<std::size_t>(y) * kDrawableSize + static_cast<std::size_t>(x));
+                // Where nothing of the smoke shows (the title bar), the
+                // contrast is the panel's own, whatever lies behind.
+                if (std::equal(&frames[0][1][i], &frames[0][1][i] + 3, &frames[1][1][i])) continue;
+                ++textPixels;
+                const double contrast = Contrast(&drawn[0][i], &drawn[1][i]);
+                worst = std::min(worst, contrast);
+                below += contrast < 4.5;
+            }
+        EXPECT_GT(textPixels, 5000) << "over " << level << ": the text was not found";
+        EXPECT_EQ(below, 0) << "over " << level << ": " << below << " of " << textPixels
+                            << " text pixels below 4.5:1, the worst " << worst << ":1";
+    }
+    style.Colors[ImGuiCol_Text] = text;
+    style.Colors[ImGuiCol_TextDisabled] = quiet;
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     app.panelShown = false;
     DrawAndSwap();
 }
