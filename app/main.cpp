@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "io/command_line.h"
 #include "app/frame_loop.h"
+#include "values/preset_file.h"
 #include "values/presets.h"
 #include "app/program_frame.h"
 #include "app/scene.h"
@@ -47,6 +48,7 @@ int main(int argc, char **argv) {
         }
         app.params = preset.params;
     }
+    std::string problem;
     if (command.resume) {
         const RecordingLoad last = ReadRecordingFile(RecordingPath(kLastSession));
         if (!last.ok) {
@@ -56,8 +58,13 @@ int main(int argc, char **argv) {
         if (!last.notice.empty()) PrintDiagnostic(last.notice);
         app.params = last.recording.FinalValues();
     }
+    for (const std::string &setting : command.settings) {
+        if (!ApplySetting(setting, app.params, problem)) {
+            PrintDiagnostic(problem + "\nTry 'nimbrel --help' for more information.");
+            return 2;
+        }
+    }
     // --record FILE must be possible before the session begins.
-    std::string problem;
     if (!command.record.empty() && !CanWriteRecording(command.record, problem)) {
         PrintDiagnostic(problem);
         return 2;

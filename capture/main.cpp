@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "values/preset_file.h"
 #include "values/presets.h"
 #include "app/program_frame.h"
 #include "values/recorder.h"
@@ -233,6 +234,11 @@ int main(int argc, char **argv) {
         const PresetLoad preset = LoadPreset(options.preset, ProgramFolder());
         if (!preset.ok) return Fail(preset.error, 2);
         app.params = preset.params;
+    }
+    for (const std::string &setting : options.settings) {
+        std::string problem;
+        if (!ApplySetting(setting, app.params, problem))
+            return Fail(problem + "\nTry 'nimbrel-capture --help' for more information.", 2);
     }
     RecordingLoad recording;
     if (!options.replay.empty()) {

@@ -191,6 +191,9 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
     CLI::Option *codecOption = app.add_option("--codec", options.codec);
     RendererArguments drawing;
     AddRendererOptions(app, drawing);
+    CLI::Option *setOption = nullptr;
+    AddSettingOption(app, options.settings);
+    setOption = app.get_option("--set");
     std::string problem = ParseCommandLine(app, args);
     if (problem.empty()) problem = RendererProblem(drawing, options.drawing);
     if (!problem.empty()) return fail(problem);
@@ -202,7 +205,7 @@ ParseResult ParseCaptureOptions(const std::vector<std::string> &args) {
         if (text->count() > 0 && text->as<std::string>().empty()) return fail(text->get_name() + " needs a value");
     // A recording carries its own frames, keys and values.
     const bool replay = replayOption->count() > 0;
-    for (CLI::Option *own : {keysOption, presetOption, framesOption})
+    for (CLI::Option *own : {keysOption, presetOption, framesOption, setOption})
         if (replay && own->count() > 0)
             return fail(own->get_name() + " cannot go with --replay: the recording has its own");
     for (CLI::Option *own : {exactOption, panelOption})
@@ -303,6 +306,9 @@ installed copy.
                  gl, the GL, with a GPU's speed. auto (the default) is cpu,
                  or for an exact replay what drew the session
   --threads N    the CPU renderer's threads, 1 to 256 (one for each core)
+  --set NAME=VALUE
+                 set one value by its preset name, checked as a preset's
+                 line is; repeatable, applied in order after --preset
   --every K      keep only every Kth frame as a PNG (K, 2K, ...), K no
                  more than the frames; the smoke still steps every frame
                  (default 1)

@@ -50,6 +50,7 @@ struct CaptureOptions {
     // same bytes on every machine; an exact replay draws with what drew
     // the session unless --renderer says otherwise.
     RendererOptions drawing;
+    std::vector<std::string> settings;  // --set NAME=VALUE, in order, after the preset
 };
 
 // The video containers the capture knows, by the name's extension, and

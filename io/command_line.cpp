@@ -37,6 +37,10 @@ void AddRendererOptions(CLI::App &app, RendererArguments &arguments) {
     app.add_option("--threads", arguments.threads);
 }
 
+void AddSettingOption(CLI::App &app, std::vector<std::string> &settings) {
+    app.add_option("--set", settings)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
 std::string RendererProblem(const RendererArguments &arguments, RendererOptions &options) {
     options.rendererGiven = !arguments.renderer.empty();
     if (arguments.renderer == "cpu")
@@ -68,6 +72,7 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     CLI::Option *record = app.add_option("--record", command.record);
     RendererArguments drawing;
     AddRendererOptions(app, drawing);
+    AddSettingOption(app, command.settings);
     command.error = ParseCommandLine(app, args);
     if (command.error.empty()) command.error = RendererProblem(drawing, command.drawing);
     if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";
@@ -105,6 +110,10 @@ panel of sliders to tune with the mouse; F11 fills the screen and back.
                  where no GPU draws), or the GL; auto, the default, draws
                  on the CPU where the GL is a software renderer
   --threads N    the CPU renderer's threads (one for each core by default)
+  --set NAME=VALUE
+                 set one value by its preset name, checked as a preset's
+                 line is (--set particles=20000 --set fade_out=true);
+                 repeatable, applied in order after --preset or --resume
   --help         show this text
   --version      show the version
 

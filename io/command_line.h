@@ -44,6 +44,8 @@ struct RendererArguments {
     std::string renderer, threads;
 };
 void AddRendererOptions(CLI::App &app, RendererArguments &arguments);
+// Adds --set NAME=VALUE, repeatable, every one kept in order.
+void AddSettingOption(CLI::App &app, std::vector<std::string> &settings);
 std::string RendererProblem(const RendererArguments &arguments, RendererOptions &options);
 
 // The program's own command line. With no argument it runs exactly as it
@@ -55,6 +57,7 @@ struct ProgramCommand {
     bool resume = false;      // --resume: start from the last session's final values
     std::string record;       // --record FILE: the session written to FILE at exit
     RendererOptions drawing;  // --renderer, --threads
+    std::vector<std::string> settings;  // --set NAME=VALUE, in order, after the preset
     std::string error;  // for UsageError
 };
 

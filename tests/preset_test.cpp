@@ -94,7 +94,36 @@ TEST(PresetTest, BadFilesGetOneMessageAndApplyNothing) {
         EXPECT_EQ(load.error.rfind(row.message, 0), 0u) << load.error;
         EXPECT_EQ(load.error.find('\n'), std::string::npos) << "one line";
         EXPECT_TRUE(load.params == SimulationParameters{});
+        // The same line as a command line's --set NAME=VALUE is refused in
+        // the same words, and changes nothing.
+        const std::string text = row.text;
+        const std::size_t equals = text.find(" = ");
+        // (The version is a line of a preset, not a value.)
+        if (text.find('\n') + 1 != text.size() || equals == std::string::npos || text[0] == '\n' ||
+            text.rfind("nimbrel ", 0) == 0)
+            continue;
+        const std::string setting = text.substr(0, equals) + "=" + text.substr(equals + 3, text.size() - equals - 4);
+        SimulationParameters params;
+        params.pointSize = 42.0f;
+        const SimulationParameters before = params;
+        std::string error;
+        EXPECT_FALSE(ApplySetting(setting, params, error));
+        const std::string what = std::string(row.message).substr(std::string("bad.toml: line 1: ").size());
+        EXPECT_EQ(error.rfind("--set " + setting + ": " + what, 0), 0u) << error;
+        EXPECT_TRUE(params == before);
     }
+    // Taken, on top of what was there.
+    SimulationParameters params;
+    params.pointSize = 42.0f;
+    std::string error;
+    ASSERT_TRUE(ApplySetting("particles=20000", params, error) && ApplySetting("fade_out=true", params, error)) << error;
+    SimulationParameters expected;
+    expected.pointSize = 42.0f;
+    SetParticleCount(expected, 20000);
+    expected.fadeOut = true;
+    EXPECT_TRUE(params == expected);
+    EXPECT_FALSE(ApplySetting("particles=2000\nopacity=0.5", params, error));
+    EXPECT_FALSE(ApplySetting("nimbrel=\"1.0.0\"", params, error)) << "the version is no value";
     const PresetLoad big = ParsePreset(std::string(kMaxPresetBytes + 1, '#'), "big.toml");
     EXPECT_EQ(big.error, "big.toml: larger than 64 KiB");
 }

@@ -88,14 +88,15 @@ std::size_t FirstNonFlatLine(std::string_view text) {
     return 0;
 }
 
-}  // namespace
-
-PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
+// A preset's text on top of `base`; `lines` says whether the messages
+// name a line (a file's do, a single setting's need not).
+PresetLoad ParsePresetOnto(std::string_view text, const std::string &fileName, const SimulationParameters &base,
+                           bool lines) {
     PresetLoad load;
     const auto fail = [&](std::size_t line, const std::string &what) {
         load.ok = false;
         load.params = SimulationParameters{};
-        load.error = LineProblem(fileName, line, what);
+        load.error = LineProblem(fileName, lines ? line : 0, what);
         return load;
     };
     if (text.size() > kMaxPresetBytes) return fail(0, "larger than " + SizeWords(kMaxPresetBytes));
@@ -114,7 +115,7 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
         return fail(0, "not a valid TOML file");
     }
 
-    SimulationParameters params;
+    SimulationParameters params = base;
     for (auto &&[key, node] : table) {
         const std::size_t line = key.source().begin.line;
         const std::string name(key.str());
@@ -131,6 +132,35 @@ PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
     load.ok = true;
     load.params = params;
     return load;
+}
+
+}  // namespace
+
+PresetLoad ParsePreset(std::string_view text, const std::string &fileName) {
+    return ParsePresetOnto(text, fileName, SimulationParameters{}, true);
+}
+
+bool ApplySetting(const std::string &setting, SimulationParameters &params, std::string &error) {
+    const std::string where = "--set " + setting;
+    const std::size_t equals = setting.find('=');
+    const std::string name = setting.substr(0, equals);
+    if (equals == std::string::npos || name.empty() || name.find_first_of(" \t") != std::string::npos ||
+        setting.find_first_of("\r\n") != std::string::npos) {
+        error = where + ": must be NAME=VALUE, such as particles=20000";
+        return false;
+    }
+    if (!FindValue(name)) {
+        error = where + ": unknown name \"" + name + "\" (known: " + KnownNames().substr(std::string(kVersionName).size() + 2) + ")";
+        return false;
+    }
+    // One line of a preset, checked as any other.
+    const PresetLoad load = ParsePresetOnto(setting + "\n", where, params, false);
+    if (!load.ok) {
+        error = load.error;
+        return false;
+    }
+    params = load.params;
+    return true;
 }
 
 PresetLoad ReadPresetFile(const std::string &path) {

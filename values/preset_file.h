@@ -34,6 +34,12 @@ struct PresetLoad {
 // Parses a preset's text; `fileName` names it in the message.
 PresetLoad ParsePreset(std::string_view text, const std::string &fileName);
 
+// One NAME=VALUE setting (a command line's --set) applied on top of
+// `params`, checked exactly as a preset's line is: its name, its type, its
+// range and its grid. False, with `error` naming the setting, and `params`
+// left as they were.
+bool ApplySetting(const std::string &setting, SimulationParameters &params, std::string &error);
+
 // Reads and parses the file at `path`: unreadable, or larger than
 // kMaxPresetBytes, it gives its message too.
 PresetLoad ReadPresetFile(const std::string &path);
