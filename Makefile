@@ -3,10 +3,11 @@
 BUILD      ?= build
 BUILD_ASAN ?= build-asan
 BUILD_FUZZ ?= build-fuzz
+BUILD_TSAN ?= build-tsan
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 
-.PHONY: all deps build run test test-display test-sanitize fuzz bench package check-fresh clean
+.PHONY: all deps build run test test-display test-sanitize test-threads fuzz bench package check-fresh clean
 
 all: build
 
@@ -38,6 +39,13 @@ test-sanitize: deps
 	cmake -S . -B $(BUILD_ASAN) -DCMAKE_BUILD_TYPE=Debug -DNIMBREL_SANITIZE=ON -DNIMBREL_BENCH=OFF
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	cd $(BUILD_ASAN) && ctest --output-on-failure -j $(JOBS)
+
+# The threaded code that needs no GL under ThreadSanitizer: the sprite
+# rasterizer's bands and the journal's writer thread.
+test-threads: deps
+	cmake -S . -B $(BUILD_TSAN) -DCMAKE_BUILD_TYPE=Debug -DNIMBREL_THREAD_SANITIZE=ON -DNIMBREL_BENCH=OFF
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target raster_tests recording_tests
+	cd $(BUILD_TSAN) && ctest --output-on-failure -j $(JOBS) -R '^(RasterizerTest|RecorderTest)'
 
 # The image loader, the capture's key script, the preset and recording
 # loaders (at their full size limits, with dictionaries of their tokens) and
@@ -102,4 +110,4 @@ check-fresh:
 	@tools/check-fresh.sh $(DIST)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_TSAN)
