@@ -362,9 +362,11 @@ int main(int argc, char **argv) {
             frame.videoCopies = video ? step.videoCopies : 0;
             if (frame.png || frame.videoCopies > 0) {
                 if (app.rasterizer && !app.presentCpuFrame) {
-                    const std::vector<std::uint8_t> &rgba = app.cpuFrame.rgba;
-                    for (std::size_t i = 0, j = 0; i < frame.rgb.size(); i += 3, j += 4)
-                        std::memcpy(&frame.rgb[i], &rgba[j], 3);
+                    // Its red, green and blue, packed as a read-back packs
+                    // them (an alpha frame makes its alpha from them).
+                    const std::uint8_t *rgba = app.cpuFrame.rgba.data();
+                    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+                    for (std::size_t i = 0; i < pixels; ++i) std::memcpy(&frame.rgb[3 * i], &rgba[4 * i], 3);
                 } else if (!ReadBackRgb(width, height, frame.rgb.data())) {
                     error = "cannot read the frame back from the GL";
                     written = false;
