@@ -27,7 +27,7 @@ void DrawCpuFrame(App &app, std::uint32_t now, double *simulationMs, int width, 
 
 void DrawProgramFrame(App &app, std::uint32_t now) {
     const bool panel = app.panelShown;
-    app.recorder.FrameStarts(app.params, panel);
+    app.recorder.FrameStarts(app.params, panel, app.view);
     // The update reads the clock twice the first time: once to start from.
     if (!app.smoke.clockStarted) app.recorder.Reading(now);
     app.recorder.Reading(now);

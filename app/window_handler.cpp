@@ -24,7 +24,6 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
     switch (message.kind) {
     case MessageKind::Size:
         ResizeGraphics(SizeWidth(message.param), SizeHeight(message.param));
-        app.recorder.Resized(SizeWidth(message.param), SizeHeight(message.param));
         app.view = {SizeWidth(message.param), SizeHeight(message.param), true};
         break;
     case MessageKind::Close:

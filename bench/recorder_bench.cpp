@@ -43,7 +43,7 @@ double ResidentKiB() {
 // reading; `changed` frames move the sprite size.
 void Frame(Recorder &recorder, SimulationParameters &params, std::uint32_t &now, bool changed) {
     if (changed) params.pointSize = params.pointSize == 34.0f ? 38.0f : 34.0f;
-    recorder.FrameStarts(params, false);
+    recorder.FrameStarts(params, false, LiveView{800, 800, false});
     recorder.Reading(now += 16);
 }
 

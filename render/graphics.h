@@ -70,15 +70,11 @@ void ResizeGraphics(int width, int height);
 void ClampStartupPointSize(const SimulationParameters &params);
 
 // Draws the next frames as the live window drew with `live`, into a frame
-// of `width` x `height`, for the capture: at the live drawable's own size
-// exactly the live viewport and projection; at another size the viewport
-// `width` x `height` and the live projection's vertical field of view with
-// its aspect widened by the frame's shape against the live one (a wider
-// frame shows more to the sides), and every size in pixels the drawing
-// uses (the sprite, its cap, the fade threshold) scaled by height /
-// live.height, so the smoke covers the same share of the frame. `live`
-// must not be empty then. A frame smaller than the drawable lies along its
-// top edge, drawn as into a drawable of its own size.
+// of `width` x `height`, for the capture: the viewport that size and the
+// perspective values/live_view.h's PerspectiveFor gives, every size in
+// pixels the drawing uses (the sprite, its cap, the fade threshold) scaled
+// by its pixel scale. A frame smaller than the drawable lies along its top
+// edge, drawn as into a drawable of its own size.
 void SetFrameView(const LiveView &live, int width, int height);
 // The live window as it starts: kDrawableSize a side, the start-up
 // projection.

@@ -176,9 +176,10 @@ TEST(RecorderTest, DrivenToItsLimitItsJournalLoads) {
     ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, "cpu", params, false, message)) << message;
     std::vector<std::string> outcomes;
     std::uint32_t now = 0;
+    const LiveView view{800, 800, false};
     for (int frame = 0; outcomes.empty() && frame < 5000000; ++frame) {
         params.pointSize = frame % 2 ? 34.0f : 38.0f;
-        recorder.FrameStarts(params, false);
+        recorder.FrameStarts(params, false, view);
         recorder.Reading(now += 16);
         if (recorder.HasOutcomes()) outcomes = recorder.TakeOutcomes();
     }
@@ -194,8 +195,8 @@ TEST(RecorderTest, DrivenToItsLimitItsJournalLoads) {
 
 // Every value, and the drawable, survive the trip through the journal: each
 // row of the value table changed in a frame of its own, then two resizes
-// (the second to a minimised window's zero height) and a resize to the
-// same size again, which changes nothing; the journal read back holds each
+// (the second to a minimised window's zero height) and a frame more at
+// that size, which changes nothing; the journal read back holds each
 // change at its frame and ends on the same values, and a replay of it
 // follows the live view.
 TEST(RecorderTest, EveryValueAndEachResizeComeBackAtTheirFrames) {
@@ -206,8 +207,9 @@ TEST(RecorderTest, EveryValueAndEachResizeComeBackAtTheirFrames) {
     ASSERT_TRUE(recorder.Start(folder.Path(), "test", 800, 800, "cpu", params, false, message)) << message;
     std::vector<double> values;
     std::uint32_t now = 0;
+    LiveView view{800, 800, false};
     const auto frame = [&] {
-        recorder.FrameStarts(params, false);
+        recorder.FrameStarts(params, false, view);
         recorder.Reading(now += 16);
     };
     for (const TunedValue &row : kTunedValues) {
@@ -220,11 +222,10 @@ TEST(RecorderTest, EveryValueAndEachResizeComeBackAtTheirFrames) {
         values.push_back(ValueOf(row, params));
         frame();
     }
-    recorder.Resized(1024, 1024);
+    view = {1024, 1024, true};
     frame();
-    recorder.Resized(640, 0);
+    view = {640, 0, true};
     frame();
-    recorder.Resized(640, 0);
     frame();
     ASSERT_TRUE(recorder.Finish(message)) << message;
 
@@ -269,9 +270,9 @@ TEST(RecorderTest, TwoSavesAtOnceKeepTwoFiles) {
     ASSERT_TRUE(a.Start(folder.Path(), "test", 8, 8, "gl", params, false, message)) << message;
     ASSERT_TRUE(b.Start(folder.Path(), "test", 8, 8, "gl", params, false, message)) << message;
     for (Recorder *recorder : {&a, &b}) {
-        recorder->FrameStarts(params, false);
+        recorder->FrameStarts(params, false, LiveView{8, 8, false});
         recorder->Reading(100);
-        recorder->FrameStarts(params, false);
+        recorder->FrameStarts(params, false, LiveView{8, 8, false});
         recorder->Keep();
     }
     ASSERT_TRUE(a.Finish(message) && b.Finish(message)) << message;

@@ -50,7 +50,7 @@ bool Recorder::Start(const std::string &folder, const std::string &version, int 
     changes_.clear();
     seen_ = params;
     panelSeen_ = panelShown;
-    view_ = viewSeen_ = {width, height, false};
+    viewSeen_ = {width, height, false};
     buffer_ = RecordingText::Header(version, width, height, renderer, params, panelShown);
     bytes_ = buffer_.size();
     journal_.Append(buffer_);
@@ -74,7 +74,7 @@ void Recorder::EndFrame() {
     buffer_.clear();
 }
 
-void Recorder::FrameStarts(const SimulationParameters &params, bool panelShown) {
+void Recorder::FrameStarts(const SimulationParameters &params, bool panelShown, const LiveView &view) {
     if (!running_ || full_) return;
     EndFrame();
     if (bytes_ + kRoom > kMaxRecordingBytes) {
@@ -90,14 +90,12 @@ void Recorder::FrameStarts(const SimulationParameters &params, bool panelShown) 
     for (const TunedValue &row : kTunedValues)
         if (!SameValue(row, params, seen_)) Change(static_cast<std::uint8_t>(IndexOf(row)), ValueOf(row, params));
     if (panelShown != panelSeen_) Change(RecordedChange::kPanel, panelShown ? 1.0 : 0.0);
-    if (view_ != viewSeen_)
-        changes_.push_back(DrawableChange(static_cast<std::uint32_t>(text_.Frames()), view_.width, view_.height));
+    if (view != viewSeen_)
+        changes_.push_back(DrawableChange(static_cast<std::uint32_t>(text_.Frames()), view.width, view.height));
     seen_ = params;
     panelSeen_ = panelShown;
-    viewSeen_ = view_;
+    viewSeen_ = view;
 }
-
-void Recorder::Resized(int width, int height) { view_ = {width, height, true}; }
 
 void Recorder::Reading(std::uint32_t reading) {
     if (inFrame_ && readingCount_ < 255) readings_[readingCount_++] = reading;  // a frame never reads it so often

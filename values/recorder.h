@@ -37,12 +37,11 @@ public:
                const std::string &renderer, const SimulationParameters &params, bool panelShown,
                std::string &message);
 
-    // A frame begins, before its update reads the clock: the frame before
-    // is written, and the changes since it are kept for this one.
-    void FrameStarts(const SimulationParameters &params, bool panelShown);
-    // The window was resized: the frames from the next on are drawn into
-    // this drawable, with a projection made from its shape.
-    void Resized(int width, int height);
+    // A frame begins, before its update reads the clock, drawn with the
+    // values, the panel and the live view (values/live_view.h) as they are:
+    // the frame before is written, and the changes since it are kept for
+    // this one.
+    void FrameStarts(const SimulationParameters &params, bool panelShown, const LiveView &view);
     // A clock reading the frame's update takes.
     void Reading(std::uint32_t reading);
     // The frame just drawn is saved as a screenshot.
@@ -81,7 +80,7 @@ private:
     std::vector<RecordedChange> changes_;  // the frame's
     SimulationParameters seen_;
     bool panelSeen_ = false;
-    LiveView view_, viewSeen_;  // as resized, and as last recorded
+    LiveView viewSeen_;  // as last recorded
     std::size_t bytes_ = 0;
     std::vector<std::string> outcomes_;
 };
