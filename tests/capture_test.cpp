@@ -200,7 +200,9 @@ TEST_F(CaptureTest, BothRenderersDrawTheSameBytes) {
     };
     // Mesa 22.3's llvmpipe is the reference; a newer one rounds some sprite
     // sizes otherwise (its eye distance comes from a longer chain of
-    // multiply-adds), and the frames are compared to see by how much.
+    // multiply-adds): Debian 13's Mesa 25.0 differs in 11 pixels of one
+    // frame here and 3 of another, by one level each. That much is
+    // allowed there, and no more: a few pixels a frame, by one level.
     const bool reference = MesaVersion().rfind("22.3.", 0) == 0;
     std::cout << "Mesa " << MesaVersion() << (reference ? ", the reference" : ", not the reference") << "\n";
     int frames = 0;
@@ -229,6 +231,9 @@ TEST_F(CaptureTest, BothRenderersDrawTheSameBytes) {
             if (pixels > 0) std::cout << scene.args << ": " << name << ": " << pixels << " pixels differ, by up to " << largest << "\n";
             if (reference) {
                 EXPECT_EQ(pixels, 0) << name;
+            } else {
+                EXPECT_LE(pixels, 16) << name;
+                EXPECT_LE(largest, 1) << name;
             }
             ++frames;
         }
