@@ -338,11 +338,9 @@ int main(int argc, char **argv) {
             const bool writes = (pngFiles && step.number % options.every == 0) || (video && step.videoCopies > 0);
             const bool shotElsewhere = app.screenshotRequested && options.exact &&
                                        (step.shotView.width != width || step.shotView.height != height);
-            app.view = shotElsewhere && !writes ? step.shotView : step.view;
-            if (shotElsewhere && !writes)
-                SetFrameView(step.shotView, step.shotView.width, step.shotView.height);
-            else
-                SetFrameView(step.view, width, height);
+            const bool shotOnly = shotElsewhere && !writes;
+            app.view = shotOnly ? step.shotView : step.view;
+            SetFrameView(app.view, shotOnly ? app.view.width : width, shotOnly ? app.view.height : height);
             // The CPU's frame is taken as drawn, unless the panel goes over it.
             app.presentCpuFrame = app.panelShown && app.panelDrawn;
             const bool shotAfter = shotElsewhere && writes;

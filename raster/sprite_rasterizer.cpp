@@ -237,6 +237,14 @@ void SpriteRasterizer::State::DrawSprite(const Sprite &sprite, int rowBegin, int
 
 void SpriteRasterizer::State::DrawBand(int band) {
     const int rowBegin = band * bandRows, rowEnd = std::min(frame->height, rowBegin + bandRows);
+    // The band's rows cleared to opaque black, none of them saturated,
+    // on the band's own thread.
+    const std::size_t firstPixel = static_cast<std::size_t>(rowBegin) * static_cast<std::size_t>(frame->width);
+    const std::size_t endPixel = static_cast<std::size_t>(rowEnd) * static_cast<std::size_t>(frame->width);
+    constexpr std::uint8_t kBlack[4] = {0, 0, 0, 255};
+    for (std::size_t pixel = firstPixel; pixel < endPixel; ++pixel) std::memcpy(&frame->rgba[4 * pixel], kBlack, 4);
+    std::fill(saturated.begin() + static_cast<std::ptrdiff_t>(rowBegin) * wordsPerRow,
+              saturated.begin() + static_cast<std::ptrdiff_t>(rowEnd) * wordsPerRow, 0);
     // Sprites whose rows reach into the band.
     const int firstFixed = rowBegin * kSubpixel, endFixed = rowEnd * kSubpixel;
     for (const Sprite &sprite : sprites)
@@ -292,8 +300,8 @@ void SpriteRasterizer::Draw(const SimulationParameters &params, const ParticlePo
     State &s = *state_;
     frame.width = width;
     frame.height = height;
-    frame.rgba.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4, 0);
-    for (std::size_t i = 3; i < frame.rgba.size(); i += 4) frame.rgba[i] = 255;
+    // Each band clears its own rows.
+    frame.rgba.resize(static_cast<std::size_t>(std::max(width, 0)) * static_cast<std::size_t>(std::max(height, 0)) * 4);
     if (width <= 0 || height <= 0) return;
 
     // The vertex stage, as the fixed-function GL runs it.
@@ -360,7 +368,7 @@ void SpriteRasterizer::Draw(const SimulationParameters &params, const ParticlePo
     }
 
     s.wordsPerRow = (width + 63) / 64;
-    s.saturated.assign(static_cast<std::size_t>(s.wordsPerRow) * static_cast<std::size_t>(height), 0);
+    s.saturated.resize(static_cast<std::size_t>(s.wordsPerRow) * static_cast<std::size_t>(height));
     // The bands: a few for each thread, taken in turn, so that a thread
     // whose bands hold the plume does not hold up the others.
     s.frame = &frame;
