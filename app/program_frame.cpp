@@ -2,9 +2,9 @@
 // notices, in that order.
 #include "app/program_frame.h"
 
-#include "app/key_actions.h"
 #include <chrono>
 
+#include "app/key_actions.h"
 #include "render/frame.h"
 #include "render/graphics.h"
 #include "render/present.h"

@@ -10,6 +10,8 @@
 #include <mutex>
 #include <thread>
 
+#include <sched.h>
+
 #include "raster/sprite_transform.h"
 #include "sim/particle_alpha.h"
 
@@ -270,8 +272,21 @@ void SpriteRasterizer::State::Work() {
     }
 }
 
+namespace {
+
+// The cores this process may run on (taskset, a batch system's share of a
+// node), which may be fewer than the machine has.
+int UsableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0 && CPU_COUNT(&set) > 0) return CPU_COUNT(&set);
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+}  // namespace
+
 SpriteRasterizer::SpriteRasterizer(int threads) : state_(std::make_unique<State>()) {
-    if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads <= 0) threads = UsableCores();
     state_->threads = threads;
     for (int i = 1; i < threads; ++i) state_->workers.emplace_back([this] { state_->Work(); });
 }

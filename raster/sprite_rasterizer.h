@@ -50,7 +50,7 @@ struct RasterFrame {
 class SpriteRasterizer {
 public:
     // `threads` bands drawn at once (the calling thread among them); 0:
-    // one for each core.
+    // one for each core the process may run on.
     explicit SpriteRasterizer(int threads = 0);
     ~SpriteRasterizer();
     SpriteRasterizer(const SpriteRasterizer &) = delete;
