@@ -53,4 +53,5 @@ struct App {
     std::unique_ptr<SpriteRasterizer> rasterizer;  // set: the smoke is drawn on the CPU
     RasterFrame cpuFrame;                          // the last frame it drew
     bool presentCpuFrame = true;  // false: nothing is drawn over it and the capture takes it as it is
+    bool lookOnly = false;  // on the desktop: no keys, mouse or panel
 };

@@ -1,7 +1,8 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
 // Its command line has --help, --version, --preset, --resume, --record,
-// --fullscreen, --renderer and --threads. Every session is recorded and kept at exit.
+// --fullscreen, --renderer, --threads and --set, and --window-id, --root
+// and --wallpaper, which draw on the desktop to look at and record nothing. Every session is recorded and kept at exit.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,7 +17,22 @@
 #include "io/user_message.h"
 #include "platform/sdl_platform.h"
 #include "render/graphics.h"
+#include "render/read_back.h"
 #include "sim/particles.h"
+
+namespace {
+
+// A frame on the desktop: drawn into the window's size as it is now, the
+// view keeping its height as the capture's frames of another size do.
+void RenderDesktopFrame(App &app, std::uint32_t now) {
+    int width = 0, height = 0, drawnWidth = 0, drawnHeight = 0;
+    FrameSize(drawnWidth, drawnHeight);
+    if (DesktopWindowSize(width, height) && width > 0 && height > 0 && (width != drawnWidth || height != drawnHeight))
+        SetFrameView(kStartupView, width, height);
+    RenderProgramFrame(app, now);
+}
+
+}  // namespace
 
 int main(int argc, char **argv) {
     const ProgramCommand command = ParseProgramCommand(std::vector<std::string>(argv + 1, argv + argc));
@@ -74,10 +90,13 @@ int main(int argc, char **argv) {
     SetGraphicsPlatform(SdlGraphicsPlatform());
 
     // The window or its context cannot be made: the reason goes to the
-    // standard error.
-    if (!OpenMainWindow(WindowMode::OnScreen, command.fullscreen)) {
+    // standard error. On the desktop with no X display: a usage error.
+    const bool desktop = command.desktop != DesktopMode::None;
+    bool missing = false;
+    if (desktop ? !OpenDesktopWindow(command.desktop, command.windowId, missing)
+                : !OpenMainWindow(WindowMode::OnScreen, command.fullscreen)) {
         PrintDiagnostic(PlatformError());
-        return 1;
+        return desktop && !missing ? 2 : 1;
     }
     if (!InitGraphics(ShowGraphicsWarning)) {
         PrintDiagnostic(PlatformError());
@@ -90,6 +109,14 @@ int main(int argc, char **argv) {
     ChooseRenderer(app, renderer == RendererChoice::Cpu || (renderer == RendererChoice::Auto && SoftwareRenderer()),
                    command.drawing.threads, InitScene(app.params, app.pool, app.smoke));
     app.panel.renderer = app.rasterizer ? "CPU" : "GL";
+    if (desktop) {
+        // To look at: nothing is recorded, kept or written.
+        app.lookOnly = true;
+        const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderDesktopFrame);
+        ShutdownGraphics();
+        CloseMainWindow();
+        return exitCode;
+    }
     // Recorded from the first frame, into the session's journal.
     int width = 0, height = 0;
     DrawableSize(width, height);

@@ -21,6 +21,10 @@ bool HandleWindowMessage(App &app, const WindowMessage &message) {
     const MessageUse use = PanelTakesMessage(app.panel, app.panelShown, message);
     if (use != MessageUse::Handler) return use == MessageUse::Taken;
     InputState &input = app.input;
+    // Smoke on the desktop is to look at: keys, the mouse and typing pass by.
+    if (app.lookOnly && message.kind != MessageKind::Size && message.kind != MessageKind::Close &&
+        message.kind != MessageKind::Destroy && message.kind != MessageKind::Quit)
+        return false;
     switch (message.kind) {
     case MessageKind::Size:
         ResizeGraphics(SizeWidth(message.param), SizeHeight(message.param));

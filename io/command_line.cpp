@@ -3,6 +3,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
 #include "io/text.h"
 
 void PrepareCommandLine(CLI::App &app, StandardFlags &flags) {
@@ -61,6 +66,35 @@ std::string RendererProblem(const RendererArguments &arguments, RendererOptions 
     return "";
 }
 
+namespace {
+
+// The desktop modes: one at most, and none with what belongs to a session
+// one plays with.
+std::string DesktopProblem(bool windowGiven, const std::string &windowId, bool root, bool wallpaper,
+                           ProgramCommand &command) {
+    if (windowGiven + root + wallpaper > 1) return "--window-id, --root and --wallpaper: give one";
+    if (windowGiven) {
+        char *end = nullptr;
+        errno = 0;
+        const unsigned long id = std::strtoul(windowId.c_str(), &end, 0);
+        if (windowId.empty() || !std::isdigit(static_cast<unsigned char>(windowId[0])) || *end != '\0' || errno != 0 ||
+            id == 0)
+            return "--window-id: \"" + windowId + "\" is not a window id (hex 0x... or decimal)";
+        command.desktop = DesktopMode::WindowId;
+        command.windowId = id;
+    }
+    if (root) command.desktop = DesktopMode::Root;
+    if (wallpaper) command.desktop = DesktopMode::Wallpaper;
+    if (command.desktop == DesktopMode::None) return "";
+    const char *mode = windowGiven ? "--window-id" : root ? "--root" : "--wallpaper";
+    for (const auto &[given, name] : {std::pair{command.fullscreen, "--fullscreen"}, std::pair{command.resume, "--resume"},
+                                      std::pair{!command.record.empty(), "--record"}})
+        if (given) return std::string(mode) + " draws smoke to look at: it takes no " + name;
+    return "";
+}
+
+}  // namespace
+
 ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     ProgramCommand command;
     CLI::App app("nimbrel");
@@ -73,8 +107,14 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     RendererArguments drawing;
     AddRendererOptions(app, drawing);
     AddSettingOption(app, command.settings);
+    std::string windowId;
+    CLI::Option *windowOption = app.add_option("--window-id", windowId);
+    bool root = false, wallpaper = false;
+    app.add_flag("--root", root)->disable_flag_override();
+    app.add_flag("--wallpaper", wallpaper)->disable_flag_override();
     command.error = ParseCommandLine(app, args);
     if (command.error.empty()) command.error = RendererProblem(drawing, command.drawing);
+    if (command.error.empty()) command.error = DesktopProblem(windowOption->count() > 0, windowId, root, wallpaper, command);
     if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";
     if (command.error.empty() && record->count() > 0 && command.record.empty()) command.error = "--record needs a value";
     if (command.error.empty() && command.resume && preset->count() > 0)
@@ -110,6 +150,14 @@ panel of sliders to tune with the mouse; F11 fills the screen and back.
                  where no GPU draws), or the GL; auto, the default, draws
                  on the CPU where the GL is a software renderer
   --threads N    the CPU renderer's threads (one for each core by default)
+  --window-id ID  draw into an existing X window (hex 0x... or decimal),
+                 following its size: smoke to look at, with no keys, mouse,
+                 panel, journal or recording; SIGTERM ends it
+  --root         the same into the window a screensaver hands over
+                 ($XSCREENSAVER_WINDOW), else the root window: as an
+                 XScreenSaver hack, GL: nimbrel --root
+  --wallpaper    the same in a borderless window of type desktop, the
+                 screen's size, below every other window
   --set NAME=VALUE
                  set one value by its preset name, checked as a preset's
                  line is (--set particles=20000 --set fade_out=true);

@@ -48,6 +48,15 @@ void AddRendererOptions(CLI::App &app, RendererArguments &arguments);
 void AddSettingOption(CLI::App &app, std::vector<std::string> &settings);
 std::string RendererProblem(const RendererArguments &arguments, RendererOptions &options);
 
+// The desktop's ways to show the smoke, to look at rather than play with:
+// no keys, mouse or panel, no journal and no recording.
+enum class DesktopMode {
+    None,
+    WindowId,   // --window-id ID: into an existing X window
+    Root,       // --root: into the window a screensaver is handed, else the (virtual) root
+    Wallpaper,  // --wallpaper: a borderless window of type desktop, the screen's size, below every other
+};
+
 // The program's own command line. With no argument it runs exactly as it
 // always has.
 struct ProgramCommand {
@@ -58,6 +67,8 @@ struct ProgramCommand {
     std::string record;       // --record FILE: the session written to FILE at exit
     RendererOptions drawing;  // --renderer, --threads
     std::vector<std::string> settings;  // --set NAME=VALUE, in order, after the preset
+    DesktopMode desktop = DesktopMode::None;
+    unsigned long windowId = 0;  // for --window-id
     std::string error;  // for UsageError
 };
 

@@ -2,12 +2,15 @@
 #include "platform/sdl_platform.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
 #include "io/keys.h"
+#include "platform/x11_desktop.h"
 
 namespace {
 
@@ -216,6 +219,51 @@ bool OpenMainWindow(WindowMode mode, bool startFullscreen, int width, int height
     CatchHangUp();
     if (startFullscreen) SetFullscreen(true);
     return true;
+}
+
+bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
+    missing = false;
+    const char *display = std::getenv("DISPLAY");
+    if (!display || !*display || !X11DisplayThere()) {
+        platform.lastError = "cannot draw on the desktop: no X display (set DISPLAY; a Wayland session needs X too)";
+        return false;
+    }
+    std::string problem;
+    if (mode == DesktopMode::Root) id = X11ScreenSaverWindow(problem);
+    if (mode != DesktopMode::Wallpaper && (id == 0 || !X11WindowExists(id, problem))) {
+        platform.lastError = "cannot draw on the desktop: " + problem;
+        missing = true;
+        return false;
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
+    if (!StartVideo()) return Failed("cannot start the window system");
+    platform.onScreen = true;
+    if (mode == DesktopMode::Wallpaper) {
+        SDL_Rect bounds;
+        if (SDL_GetDisplayBounds(0, &bounds) != 0) return Failed("cannot find the screen's size");
+        platform.window = SDL_CreateWindow("Nimbrel", bounds.x, bounds.y, bounds.w, bounds.h,
+                                           SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+        if (!platform.window) return Failed("cannot create the window");
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        if (SDL_GetWindowWMInfo(platform.window, &info) && info.subsystem == SDL_SYSWM_X11)
+            X11MakeDesktopWindow(info.info.x11.display, info.info.x11.window);
+        SDL_ShowWindow(platform.window);
+    } else {
+        // Another program's window, drawn into with a GL context of ours.
+        SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
+        platform.window = SDL_CreateWindowFrom(reinterpret_cast<void *>(static_cast<std::uintptr_t>(id)));
+        if (!platform.window) return Failed("cannot draw into the window");
+    }
+    CatchHangUp();
+    return true;
+}
+
+bool DesktopWindowSize(int &width, int &height) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!platform.window || !SDL_GetWindowWMInfo(platform.window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    return X11WindowSize(info.info.x11.display, info.info.x11.window, width, height);
 }
 
 bool IsFullscreen() { return platform.window && platform.fullscreen; }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "io/command_line.h"
 #include "io/message_style.h"
 #include "platform/window_messages.h"
 #include "render/graphics.h"
@@ -31,6 +32,16 @@ enum class WindowMode {
 // `height` pixels; DrawableSize says whether the GL gave that much.
 bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen, bool startFullscreen = false,
                     int width = kDrawableSize, int height = kDrawableSize);
+
+// Opens the window a desktop mode draws into, ready for a GL context: for
+// WindowId the window `id`, for Root $XSCREENSAVER_WINDOW or the root,
+// for Wallpaper a window of its own over the whole screen. False with the
+// reason in PlatformError(); `missing` says the window named is not there
+// (rather than no X display at all).
+bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing);
+// The desktop window's size on the server now, which may change under the
+// program (a screensaver's window, a resized one); false when it is gone.
+bool DesktopWindowSize(int &width, int &height);
 
 // Switches the window between its own size and a borderless full screen at
 // the desktop's resolution; the window system then reports the new size

@@ -21,12 +21,14 @@ workdir=$(mktemp -d)
 # The program's own files (presets, recordings) stay in the scratch folder.
 export XDG_CONFIG_HOME="$workdir/config" XDG_DATA_HOME="$workdir/data" XDG_STATE_HOME="$workdir/state"
 nimbrel_pid=""
+helpers=()  # other programs a test starts, ended with it
 passed=""
 failed=""
 cleanup() {
   local status=$?
   [ -n "$passed$failed" ] || echo "FAIL: $(basename "$0") exited with status $status before it passed" >&2
   [ -n "$nimbrel_pid" ] && kill -KILL "$nimbrel_pid" 2>/dev/null || true
+  [ ${#helpers[@]} -eq 0 ] || kill -KILL "${helpers[@]}" 2>/dev/null || true
   rm -rf "$workdir"
 }
 trap cleanup EXIT

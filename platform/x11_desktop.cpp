@@ -1,0 +1,121 @@
+// The desktop modes' Xlib calls.
+#include "platform/x11_desktop.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// A window that is gone answers with an error, which Xlib's own handler
+// would end the process for: it is caught and counted instead.
+int xErrors = 0;
+int CountError(Display *, XErrorEvent *) {
+    ++xErrors;
+    return 0;
+}
+
+bool Attributes(Display *display, Window window, XWindowAttributes &attributes) {
+    XSync(display, False);
+    xErrors = 0;
+    XErrorHandler previous = XSetErrorHandler(CountError);
+    const Status status = XGetWindowAttributes(display, window, &attributes);
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return status != 0 && xErrors == 0;
+}
+
+std::string Hex(unsigned long id) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}
+
+}  // namespace
+
+bool X11DisplayThere() {
+    Display *display = XOpenDisplay(nullptr);
+    if (display) XCloseDisplay(display);
+    return display != nullptr;
+}
+
+bool X11WindowExists(unsigned long id, std::string &error) {
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        error = "no X display (set DISPLAY)";
+        return false;
+    }
+    XWindowAttributes attributes;
+    const bool there = id != 0 && Attributes(display, static_cast<Window>(id), attributes);
+    XCloseDisplay(display);
+    if (!there) error = "no window " + Hex(id) + " on the display";
+    return there;
+}
+
+unsigned long X11ScreenSaverWindow(std::string &error) {
+    Display *display = XOpenDisplay(nullptr);
+    if (!display) {
+        error = "no X display (set DISPLAY)";
+        return 0;
+    }
+    unsigned long window = 0;
+    if (const char *named = std::getenv("XSCREENSAVER_WINDOW")) {
+        char *end = nullptr;
+        window = std::strtoul(named, &end, 0);
+        if (end == named || *end != '\0') window = 0;
+    }
+    if (window == 0) {
+        const Window root = RootWindow(display, DefaultScreen(display));
+        window = root;
+        // A desktop that draws its own background keeps a virtual root.
+        const Atom vroot = XInternAtom(display, "__SWM_VROOT", False);
+        Window rootReturn = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        if (XQueryTree(display, root, &rootReturn, &parent, &children, &count)) {
+            for (unsigned int i = 0; i < count; ++i) {
+                Atom type = None;
+                int format = 0;
+                unsigned long items = 0, after = 0;
+                unsigned char *data = nullptr;
+                if (XGetWindowProperty(display, children[i], vroot, 0, 1, False, XA_WINDOW, &type, &format, &items,
+                                       &after, &data) == Success &&
+                    data) {
+                    if (type == XA_WINDOW && items == 1) window = *reinterpret_cast<Window *>(data);
+                    XFree(data);
+                }
+            }
+            if (children) XFree(children);
+        }
+    }
+    XCloseDisplay(display);
+    return window;
+}
+
+void X11MakeDesktopWindow(void *opaque, unsigned long window) {
+    Display *display = static_cast<Display *>(opaque);
+    const Atom type = XInternAtom(display, "_NET_WM_WINDOW_TYPE", False);
+    const Atom desktop = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False);
+    XChangeProperty(display, window, type, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(&desktop),
+                    1);
+    const Atom state = XInternAtom(display, "_NET_WM_STATE", False);
+    const Atom states[] = {XInternAtom(display, "_NET_WM_STATE_BELOW", False),
+                           XInternAtom(display, "_NET_WM_STATE_STICKY", False),
+                           XInternAtom(display, "_NET_WM_STATE_SKIP_TASKBAR", False),
+                           XInternAtom(display, "_NET_WM_STATE_SKIP_PAGER", False)};
+    XChangeProperty(display, window, state, XA_ATOM, 32, PropModeReplace, reinterpret_cast<const unsigned char *>(states),
+                    4);
+    const unsigned long everyWorkspace = 0xFFFFFFFFul;
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_DESKTOP", False), XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&everyWorkspace), 1);
+    XFlush(display);
+}
+
+bool X11WindowSize(void *opaque, unsigned long window, int &width, int &height) {
+    XWindowAttributes attributes;
+    if (!Attributes(static_cast<Display *>(opaque), static_cast<Window>(window), attributes)) return false;
+    width = attributes.width;
+    height = attributes.height;
+    return true;
+}

@@ -1,0 +1,27 @@
+// What drawing on the desktop needs of the X server, through Xlib: whether
+// a window exists, the window a screensaver is handed (or the root, its
+// virtual root where a desktop sets one), making a window the desktop's
+// own (its type desktop, below every other, on every workspace), and a
+// window's size as the server has it. No SDL here; sdl_platform.cpp uses it.
+#pragma once
+
+#include <string>
+
+// Whether the display named by DISPLAY takes a client.
+bool X11DisplayThere();
+
+// Whether window `id` exists on the display named by DISPLAY; false with
+// the reason in `error` ("no X display", "no window 0x1a00005").
+bool X11WindowExists(unsigned long id, std::string &error);
+
+// $XSCREENSAVER_WINDOW when it names a window, else the root window of the
+// default screen, or the virtual root a desktop keeps over it
+// (__SWM_VROOT); 0 with `error` when there is no X display.
+unsigned long X11ScreenSaverWindow(std::string &error);
+
+// Makes `window` (not yet mapped) the desktop's: _NET_WM_WINDOW_TYPE_DESKTOP,
+// below every other window, on every workspace, out of the task bar.
+void X11MakeDesktopWindow(void *display, unsigned long window);
+
+// The window's size on the server; false when it is gone.
+bool X11WindowSize(void *display, unsigned long window, int &width, int &height);
