@@ -224,6 +224,9 @@ void SpriteRasterizer::State::DrawSprite(const Sprite &sprite, int rowBegin, int
             if (word & bit) continue;  // saturated: nothing changes it
             const int i = px - pxBegin;
             const int a = column0[i], b = column1[i];
+            // Four black texels filter to black, which adds nothing: the
+            // sprite's corners outside the puff.
+            if ((top[a] | top[b] | bottom[a] | bottom[b]) == 0) continue;
             const std::uint64_t ws = static_cast<std::uint64_t>(columnWeight[i]);
             const std::uint64_t filtered = Lerp3(Lerp3(top[a], top[b], ws), Lerp3(bottom[a], bottom[b], ws), wt);
             const int red = std::min(255, pixel[0] + table.add[0][filtered & 255]);
