@@ -100,12 +100,14 @@ window_id() {
   xwininfo -root -tree | awk -v title="\"$1\":" '$2 == title { print $1; exit }'
 }
 
-# wait_for_window TITLE: waits up to 120 s and prints the window's id.
+# wait_for_window TITLE: waits up to 120 s for the window, made and shown
+# (a window the program has made but not yet mapped takes no focus), and
+# prints its id.
 wait_for_window() {
   local id=""
   for _ in $(seq 1200); do
     id=$(window_id "$1")
-    [ -n "$id" ] && { echo "$id"; return 0; }
+    [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && { echo "$id"; return 0; }
     kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited before showing \"$1\""
     sleep 0.1
   done
