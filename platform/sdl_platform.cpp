@@ -38,6 +38,7 @@ struct Platform {
     bool inHiddenWindow = false;
     bool textInput = false;
     bool fullscreen = false;
+    bool windowGone = false;  // the desktop window another program made
     bool onScreen = false;  // the program's window, not a tool's surface
     SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
     // The off-screen surface's size; the window's is kDrawableSize a side.
@@ -238,6 +239,9 @@ bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     if (!StartVideo()) return Failed("cannot start the window system");
     platform.onScreen = true;
+    // A screensaver's window goes when the user comes back, often before
+    // its SIGTERM is taken: the frame drawn then must not end the program.
+    X11OutliveErrors();
     if (mode == DesktopMode::Wallpaper) {
         SDL_Rect bounds;
         if (SDL_GetDisplayBounds(0, &bounds) != 0) return Failed("cannot find the screen's size");
@@ -263,7 +267,9 @@ bool DesktopWindowSize(int &width, int &height) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!platform.window || !SDL_GetWindowWMInfo(platform.window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-    return X11WindowSize(info.info.x11.display, info.info.x11.window, width, height);
+    if (X11WindowSize(info.info.x11.display, info.info.x11.window, width, height)) return true;
+    platform.windowGone = true;  // nothing left to draw in: the run ends
+    return false;
 }
 
 bool IsFullscreen() { return platform.window && platform.fullscreen; }
@@ -309,7 +315,7 @@ void PumpSdlEvents(MessageQueue &queue) {
     // events, even when the queue is full.
     SDL_PumpEvents();
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) == 1) queue.PostEvent({MessageKind::Quit, 0});
-    if (hangUp) queue.PostEvent({MessageKind::Quit, 0});
+    if (hangUp || platform.windowGone) queue.PostEvent({MessageKind::Quit, 0});
     while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
         if (event.type == SDL_TEXTINPUT) {
             // One message a character: printable ASCII as itself, any other

@@ -40,7 +40,8 @@ bool OpenMainWindow(WindowMode mode = WindowMode::OnScreen, bool startFullscreen
 // (rather than no X display at all).
 bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing);
 // The desktop window's size on the server now, which may change under the
-// program (a screensaver's window, a resized one); false when it is gone.
+// program (a screensaver's window, a resized one); false when it is gone,
+// and the run then ends as a quit does, with 0.
 bool DesktopWindowSize(int &width, int &height);
 
 // Switches the window between its own size and a borderless full screen at

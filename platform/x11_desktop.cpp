@@ -10,7 +10,8 @@
 namespace {
 
 // A window that is gone answers with an error, which Xlib's own handler
-// would end the process for: it is caught and counted instead.
+// (and SDL's after it) would end the process for: it is caught and counted
+// instead.
 int xErrors = 0;
 int CountError(Display *, XErrorEvent *) {
     ++xErrors;
@@ -23,7 +24,7 @@ bool Attributes(Display *display, Window window, XWindowAttributes &attributes) 
     XErrorHandler previous = XSetErrorHandler(CountError);
     const Status status = XGetWindowAttributes(display, window, &attributes);
     XSync(display, False);
-    XSetErrorHandler(previous);
+    if (previous != CountError) XSetErrorHandler(previous);
     return status != 0 && xErrors == 0;
 }
 
@@ -34,6 +35,8 @@ std::string Hex(unsigned long id) {
 }
 
 }  // namespace
+
+void X11OutliveErrors() { XSetErrorHandler(CountError); }
 
 bool X11DisplayThere() {
     Display *display = XOpenDisplay(nullptr);

@@ -7,6 +7,11 @@
 
 #include <string>
 
+// From now on a failed request (a window another program destroyed while
+// it was being drawn into) is passed over, where Xlib would end the
+// process; whoever draws finds the window gone through X11WindowSize.
+void X11OutliveErrors();
+
 // Whether the display named by DISPLAY takes a client.
 bool X11DisplayThere();
 

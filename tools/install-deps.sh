@@ -25,6 +25,8 @@ needed=(
   # window and key tools, screen grabs and picture checks, and the core
   # fonts the window layer's message boxes are drawn with.
   libx11-dev xvfb xdotool x11-utils imagemagick xfonts-base
+  # The screensaver's test runs the real XScreenSaver.
+  xscreensaver
 )
 if [ "${1:-}" = --only ]; then
   shift
