@@ -2,7 +2,8 @@
 #
 # `cmake --install build --prefix P` lays out P/bin/nimbrel and
 # P/bin/nimbrel-capture, the sprite in P/share/nimbrel/, the desktop entry,
-# icons, AppStream metadata, manual pages and documents. The program finds
+# icons, AppStream metadata, the screensaver's files, manual pages and
+# documents. The program finds
 # its data relative to its own folder, so the tree can be moved.
 # `cpack -G DEB` (make package) packs the same tree under /usr.
 
@@ -53,6 +54,15 @@ foreach(size 48 64 128 256)
   install(FILES data/icons/${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
           RENAME ${NIMBREL_ID}.png)
 endforeach()
+# The screensaver: XScreenSaver's description of it (a preset menu and
+# sliders, which become --preset and --set), and the program where it
+# looks for its hacks, a relative link to the one in bin, which finds its
+# data from where it really is.
+install(FILES data/xscreensaver/nimbrel.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/xscreensaver/config)
+install(CODE "
+  set(hacks \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBEXECDIR}/xscreensaver\")
+  file(MAKE_DIRECTORY \"\${hacks}\")
+  file(CREATE_LINK ../../${CMAKE_INSTALL_BINDIR}/nimbrel \"\${hacks}/nimbrel\" SYMBOLIC)")
 install(FILES ${NIMBREL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES README.md LICENSE data/debian/copyright ${NIMBREL_CHANGELOG} DESTINATION ${CMAKE_INSTALL_DOCDIR})
 # The README's picture, where the README points.
@@ -91,4 +101,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, libegl1, libegl-mesa0")
 # Videos are made by the ffmpeg program; message boxes are drawn with the
 # core X fonts.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "ffmpeg, xfonts-base")
+# It runs as a screensaver under XScreenSaver.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xscreensaver")
 include(CPack)
