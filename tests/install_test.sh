@@ -3,7 +3,8 @@
 # a sprite in the working directory wins; with neither, the one "Error"
 # message. The build tree's programs, run from an empty folder, find theirs
 # as the installed ones do. And the command lines: --help, --version,
-# usage errors.
+# usage errors; and the screensaver as XScreenSaver runs it, with each of
+# its settings.
 # Usage: install_test.sh BUILD-DIR
 set -euo pipefail
 build=$1
@@ -66,4 +67,31 @@ for flag in --fullscreen=abc --version=0; do
   "$bin/nimbrel" "$flag" >/dev/null 2>"$work/usage" || status=$?
   [ "$status" = 2 ] && grep -q -- "${flag%%=*} takes no value" "$work/usage" || fail "nimbrel $flag: $status"
 done
+# The screensaver as XScreenSaver runs it: through the link where it looks
+# for hacks, and with what its settings make of each menu entry and each
+# slider's ends and default (numbers written as it writes them, the command
+# run through the shell as it runs one): the program takes them all, and so
+# stops only at the missing display.
+settings="$work/moved/share/xscreensaver/config/nimbrel.xml"
+hack="$work/moved/libexec/xscreensaver/nimbrel"
+[ -f "$settings" ] && [ -x "$hack" ] || fail "the screensaver's settings or program are not installed"
+arguments=$(awk '
+  function attribute(name) { return match(element, " " name "=\"[^\"]*\"") ? substr(element, RSTART + length(name) + 3, RLENGTH - length(name) - 4) : "" }
+  function number(v, integral) { v = integral ? sprintf("%d", v + (v > 0 ? 0.5 : -0.5)) : sprintf("%.4f", v)
+    if (!integral) { sub(/0+$/, "", v); sub(/\.$/, "", v) } return v }
+  /<(number|option)/ { element = "" }
+  { element = element " " $0 }
+  /\/>/ && element ~ /<number/ {
+    integral = (attribute("low") attribute("high") attribute("default")) !~ /\./
+    split(attribute("low") " " attribute("high") " " attribute("default"), ends, " ")
+    for (i = 1; i <= 3; i++) { arg = attribute("arg"); sub(/%/, number(ends[i], integral), arg); print arg }
+  }
+  /\/>/ && element ~ /<option/ && attribute("arg-set") != "" { print attribute("arg-set") }' "$settings")
+[ "$(echo "$arguments" | grep -c .)" -ge 15 ] || fail "the screensaver's settings give too few choices: $arguments"
+while read -r choice; do
+  status=0
+  env -u DISPLAY sh -c "exec '$hack' --root $choice" 2>"$work/saver" || status=$?
+  [ "$status" = 2 ] && grep -q "no X display" "$work/saver" ||
+    fail "the screensaver refuses its own setting '$choice': $(cat "$work/saver")"
+done <<<"$arguments"
 echo "PASS"
