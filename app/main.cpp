@@ -27,7 +27,9 @@ namespace {
 void RenderDesktopFrame(App &app, std::uint32_t now) {
     int width = 0, height = 0, drawnWidth = 0, drawnHeight = 0;
     FrameSize(drawnWidth, drawnHeight);
-    if (DesktopWindowSize(width, height) && width > 0 && height > 0 && (width != drawnWidth || height != drawnHeight))
+    // A window gone is not drawn into; the run ends at the next pass.
+    if (!DesktopWindowSize(width, height)) return;
+    if (width > 0 && height > 0 && (width != drawnWidth || height != drawnHeight))
         SetFrameView(kStartupView, width, height);
     RenderProgramFrame(app, now);
 }

@@ -239,9 +239,6 @@ bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     if (!StartVideo()) return Failed("cannot start the window system");
     platform.onScreen = true;
-    // A screensaver's window goes when the user comes back, often before
-    // its SIGTERM is taken: the frame drawn then must not end the program.
-    X11OutliveErrors();
     if (mode == DesktopMode::Wallpaper) {
         SDL_Rect bounds;
         if (SDL_GetDisplayBounds(0, &bounds) != 0) return Failed("cannot find the screen's size");
@@ -259,6 +256,12 @@ bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
         platform.window = SDL_CreateWindowFrom(reinterpret_cast<void *>(static_cast<std::uintptr_t>(id)));
         if (!platform.window) return Failed("cannot draw into the window");
     }
+    // A screensaver's window goes when the user comes back, often before
+    // its SIGTERM is taken.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(platform.window, &info) && info.subsystem == SDL_SYSWM_X11)
+        X11WatchWindow(info.info.x11.window);
     CatchHangUp();
     return true;
 }

@@ -10,11 +10,27 @@
 namespace {
 
 // A window that is gone answers with an error, which Xlib's own handler
-// (and SDL's after it) would end the process for: it is caught and counted
-// instead.
+// (and SDL's after it) would end the process for, with status 1: it is
+// caught and counted instead.
 int xErrors = 0;
 int CountError(Display *, XErrorEvent *) {
     ++xErrors;
+    return 0;
+}
+
+// The window drawn into. Once it is gone, the GL's own requests about it
+// fail, and the software renderer then takes the size it asked for from
+// an unanswered reply: a frame of any size, gigabytes cleared. The first
+// such error ends the program there, with 0, as a window closed by its
+// owner should: in these modes nothing is kept that an exit would lose.
+Window watched = 0;
+int OnDrawingError(Display *, XErrorEvent *event) {
+    ++xErrors;
+    const bool gone = event->error_code == BadWindow || event->error_code == BadDrawable;
+    if (gone && watched != 0 && event->resourceid == watched) {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     return 0;
 }
 
@@ -24,7 +40,7 @@ bool Attributes(Display *display, Window window, XWindowAttributes &attributes) 
     XErrorHandler previous = XSetErrorHandler(CountError);
     const Status status = XGetWindowAttributes(display, window, &attributes);
     XSync(display, False);
-    if (previous != CountError) XSetErrorHandler(previous);
+    XSetErrorHandler(previous);
     return status != 0 && xErrors == 0;
 }
 
@@ -36,7 +52,10 @@ std::string Hex(unsigned long id) {
 
 }  // namespace
 
-void X11OutliveErrors() { XSetErrorHandler(CountError); }
+void X11WatchWindow(unsigned long window) {
+    watched = static_cast<Window>(window);
+    XSetErrorHandler(OnDrawingError);
+}
 
 bool X11DisplayThere() {
     Display *display = XOpenDisplay(nullptr);

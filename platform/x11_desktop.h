@@ -7,10 +7,13 @@
 
 #include <string>
 
-// From now on a failed request (a window another program destroyed while
-// it was being drawn into) is passed over, where Xlib would end the
-// process; whoever draws finds the window gone through X11WindowSize.
-void X11OutliveErrors();
+// From now on a failed request is passed over, where Xlib would end the
+// process with status 1, but one that finds `window` gone (destroyed by
+// the program that made it, as a screensaver's is when the user comes
+// back) ends the process at once with status 0: a frame drawn into a
+// window that is gone is not drawn safely. Whoever draws between frames
+// finds it gone through X11WindowSize first.
+void X11WatchWindow(unsigned long window);
 
 // Whether the display named by DISPLAY takes a client.
 bool X11DisplayThere();

@@ -2,8 +2,8 @@
 # Smoke on the desktop, to look at: --window-id draws into a window another
 # program made, following its size; --wallpaper is a window of type desktop
 # the screen's size. Neither writes anything in the program's folders, and
-# SIGTERM ends each with status 0. A window id that names no window exits
-# with 1.
+# SIGTERM ends each with status 0, as the window's going away does. A
+# window id that names no window exits with 1.
 source "$(dirname "$0")/lib.sh"
 WINDOW_TOOL=${WINDOW_TOOL:?path to x11_test_window}
 
@@ -43,6 +43,20 @@ kill -TERM "$nimbrel_pid"
 wait_exit 120
 [ "$exit_code" = 0 ] || fail "--window-id: exit code $exit_code after SIGTERM"
 nothing_written --window-id
+
+# The window's owner closing it ends the program too, with 0: here the
+# test tool ends, and the server destroys its window.
+"$WINDOW_TOOL" >"$workdir/window.txt" 2>&1 &
+tool=$!
+helpers+=($tool)
+for _ in $(seq 1200); do [ -s "$workdir/window.txt" ] && break; sleep 0.1; done
+window=$(head -n 1 "$workdir/window.txt")
+[ -n "$window" ] || fail "the second test window did not open"
+start_nimbrel with-sprite --window-id "$window"
+waits_for_smoke "$window" 320x240+0+0 "the second window"
+kill -TERM "$tool"
+wait_exit 120
+[ "$exit_code" = 0 ] || fail "--window-id: exit code $exit_code once its window was gone"
 
 start_nimbrel with-sprite --wallpaper
 id=$(wait_for_window Nimbrel)
