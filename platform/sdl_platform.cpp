@@ -38,7 +38,7 @@ struct Platform {
     bool inHiddenWindow = false;
     bool textInput = false;
     bool fullscreen = false;
-    bool windowGone = false;  // the desktop window another program made
+    bool windowGone = false;  // the desktop window is gone: the run ends
     bool onScreen = false;  // the program's window, not a tool's surface
     SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
     // The off-screen surface's size; the window's is kDrawableSize a side.
