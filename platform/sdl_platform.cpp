@@ -30,6 +30,16 @@ void CatchHangUp() {
     sigaction(SIGHUP, &action, nullptr);
 }
 
+// The X display and window under an SDL window; false off X11.
+bool X11WindowOf(SDL_Window *window, void *&display, unsigned long &id) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
+    display = info.info.x11.display;
+    id = info.info.x11.window;
+    return true;
+}
+
 // The one window and what the layer knows of it.
 struct Platform {
     SDL_Window *window = nullptr;
@@ -245,10 +255,9 @@ bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
         platform.window = SDL_CreateWindow("Nimbrel", bounds.x, bounds.y, bounds.w, bounds.h,
                                            SDL_WINDOW_OPENGL | SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
         if (!platform.window) return Failed("cannot create the window");
-        SDL_SysWMinfo info;
-        SDL_VERSION(&info.version);
-        if (SDL_GetWindowWMInfo(platform.window, &info) && info.subsystem == SDL_SYSWM_X11)
-            X11MakeDesktopWindow(info.info.x11.display, info.info.x11.window);
+        void *x11Display = nullptr;
+        unsigned long x11Window = 0;
+        if (X11WindowOf(platform.window, x11Display, x11Window)) X11MakeDesktopWindow(x11Display, x11Window);
         SDL_ShowWindow(platform.window);
     } else {
         // Another program's window, drawn into with a GL context of ours.
@@ -258,19 +267,18 @@ bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
     }
     // A screensaver's window goes when the user comes back, often before
     // its SIGTERM is taken.
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(platform.window, &info) && info.subsystem == SDL_SYSWM_X11)
-        X11WatchWindow(info.info.x11.window);
+    void *x11Display = nullptr;
+    unsigned long x11Window = 0;
+    if (X11WindowOf(platform.window, x11Display, x11Window)) X11WatchWindow(x11Window);
     CatchHangUp();
     return true;
 }
 
 bool DesktopWindowSize(int &width, int &height) {
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!platform.window || !SDL_GetWindowWMInfo(platform.window, &info) || info.subsystem != SDL_SYSWM_X11) return false;
-    if (X11WindowSize(info.info.x11.display, info.info.x11.window, width, height)) return true;
+    void *x11Display = nullptr;
+    unsigned long x11Window = 0;
+    if (!X11WindowOf(platform.window, x11Display, x11Window)) return false;
+    if (X11WindowSize(x11Display, x11Window, width, height)) return true;
     platform.windowGone = true;  // nothing left to draw in: the run ends
     return false;
 }
