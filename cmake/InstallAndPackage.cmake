@@ -3,8 +3,8 @@
 # `cmake --install build --prefix P` lays out P/bin/nimbrel and
 # P/bin/nimbrel-capture, the sprite in P/share/nimbrel/, the desktop entry,
 # icons, AppStream metadata, the screensaver's files, manual pages and
-# documents. The program finds
-# its data relative to its own folder, so the tree can be moved.
+# documents. The program finds its data relative to its own folder, so the
+# tree can be moved.
 # `cpack -G DEB` (make package) packs the same tree under /usr.
 
 set(CMAKE_INSTALL_DOCDIR share/doc/nimbrel)
