@@ -45,12 +45,13 @@ wait_exit 120
 nothing_written --window-id
 
 # The window's owner closing it ends the program too, with 0: here the
-# test tool ends, and the server destroys its window.
-"$WINDOW_TOOL" >"$workdir/window.txt" 2>&1 &
+# test tool ends, and the server destroys its window. The second window's
+# id goes to a file of its own: the first's, still there, is not its.
+"$WINDOW_TOOL" >"$workdir/window2.txt" 2>&1 &
 tool=$!
 helpers+=($tool)
-for _ in $(seq 1200); do [ -s "$workdir/window.txt" ] && break; sleep 0.1; done
-window=$(head -n 1 "$workdir/window.txt")
+for _ in $(seq 1200); do [ -s "$workdir/window2.txt" ] && break; sleep 0.1; done
+window=$(head -n 1 "$workdir/window2.txt")
 [ -n "$window" ] || fail "the second test window did not open"
 start_nimbrel with-sprite --window-id "$window"
 waits_for_smoke "$window" 320x240+0+0 "the second window"
