@@ -34,12 +34,29 @@ bool TakeMessages(App &app, WindowMessage &message) {
 
 }  // namespace
 
-int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer renderFrame) {
+int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer renderFrame,
+                 const FramePacing &pacing) {
     WindowMessage message;  // starts as no message, so the loop is entered
+    FrameSchedule schedule(pacing.intervalMs);
     while (message.kind != MessageKind::Quit) {
         pump(app.messages);
         if (!TakeMessages(app, message) && app.input.keyPending) ApplyPendingKey(app);
-        renderFrame(app, clock());
+        if (!pacing.wait) {
+            renderFrame(app, clock());
+            continue;
+        }
+        const bool quitting = message.kind == MessageKind::Quit;
+        // Something still to take: the next pass takes it before any wait.
+        const bool busy = !app.messages.Empty() || app.input.keyPending;
+        const std::uint32_t now = clock();
+        if (pacing.seen && !pacing.seen(now)) {
+            if (!quitting && !busy) pacing.wait(kUnseenWaitMs);
+        } else if (quitting || schedule.Due(now)) {
+            renderFrame(app, now);
+            schedule.Drawn(now);
+        } else if (!busy) {
+            pacing.wait(schedule.MsUntilDue(now));
+        }
     }
     return static_cast<int>(message.param);
 }

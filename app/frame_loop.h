@@ -1,13 +1,14 @@
 // The frame loop: in every pass, a quit, close or destroy if one waits
 // anywhere; else waiting messages up to the first that needs a frame of
 // its own (app/window_handler.h), or, when none does, a pending key
-// action; then one frame, handed the clock's reading. Until the quit
-// message is taken.
+// action; then one frame, handed the clock's reading, when one is due and
+// anyone can see it (app/frame_pacing.h). Until the quit message is taken.
 #pragma once
 
 #include <cstdint>
 
 #include "app/app.h"
+#include "app/frame_pacing.h"
 
 // Moves waiting window-system events into the queue without blocking.
 using EventPump = void (*)(MessageQueue &queue);
@@ -17,5 +18,9 @@ using MillisecondClock = std::uint32_t (*)();
 using FrameRenderer = void (*)(App &app, std::uint32_t now);
 
 // Runs until a quit message is taken; the pass that takes it still renders
-// its frame. Returns the quit message's code.
-int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer renderFrame);
+// its frame where the window is seen. Returns the quit message's code.
+// Unpaced (no wait), every pass renders a frame, reading the clock once;
+// paced, a pass with nothing left to take and no frame due sleeps in the
+// wait until the frame is due or an event comes.
+int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer renderFrame,
+                 const FramePacing &pacing = {});

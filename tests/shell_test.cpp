@@ -2,6 +2,7 @@
 // messages: no window system and no GL context.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "app/frame_loop.h"
@@ -236,6 +237,72 @@ TEST_F(ShellTest, QueueKeepsRoomForQuit) {
     int quits = 0;
     while (app_.messages.Take(message)) quits += message.kind == MessageKind::Quit;
     EXPECT_EQ(quits, 2);
+}
+
+// A paced loop on a simulated clock that only the waits move: frames of 60
+// a second come 16 or 17 ms apart, 60 in a second, at their due times
+// whatever arrives between them; a key that comes during a wait acts at
+// once, before the next frame; while nobody sees the window nothing is
+// drawn and the loop only sleeps; the quit still draws its frame.
+struct PacedRun {
+    std::uint32_t clock = 0;
+    std::vector<std::uint32_t> readings;  // of the frames drawn
+    std::vector<std::uint32_t> waits;
+    bool keyPressed = false;
+    const SimulationParameters *params = nullptr;
+    std::uint32_t keyActedAt = 0;
+    std::uint32_t keyTakenBy = 0;  // the first wait that began after the key acted
+    float driftAtStart = 0.0f;
+} paced;
+std::uint32_t PacedClock() { return paced.clock; }
+bool PacedSeen(std::uint32_t now) { return now < 400 || now >= 650; }
+void PacedPump(MessageQueue &queue) {
+    // A key pressed 5 ms into the wait before the frame due at 100 ms.
+    if (paced.clock == 88 && !paced.keyPressed) paced.keyPressed = queue.Post({MessageKind::KeyDown, 'Q'});
+    if (paced.clock >= 1000) queue.Post({MessageKind::Destroy, 0});
+}
+void PacedWait(std::uint32_t timeoutMs) {
+    paced.waits.push_back(timeoutMs);
+    if (paced.keyTakenBy == 0 && paced.params->driftSpeed != paced.driftAtStart) paced.keyTakenBy = paced.clock;
+    // The key's event cuts its wait short.
+    paced.clock = paced.clock < 88 && paced.clock + timeoutMs > 88 ? 88 : paced.clock + timeoutMs;
+}
+void PacedFrame(App &app, std::uint32_t now) {
+    paced.readings.push_back(now);
+    if (paced.keyActedAt == 0 && app.params.driftSpeed != paced.driftAtStart) paced.keyActedAt = now;
+}
+
+TEST_F(ShellTest, PacedFramesComeAtTheirTimesAndNoneUnseen) {
+    paced = PacedRun{};
+    paced.driftAtStart = params.driftSpeed;
+    paced.params = &params;
+    const FramePacing pacing{1000.0 / 60.0, PacedWait, PacedSeen};
+    EXPECT_EQ(RunFrameLoop(app_, PacedPump, PacedClock, PacedFrame, pacing), 0);
+    const std::vector<std::uint32_t> &drawn = paced.readings;
+    ASSERT_GE(drawn.size(), 2u);
+    int inFirstSecond = 0;
+    for (std::size_t i = 0; i < drawn.size(); ++i) {
+        EXPECT_FALSE(drawn[i] >= 400 && drawn[i] < 650) << "a frame drawn unseen at " << drawn[i];
+        inFirstSecond += drawn[i] < 1000;
+        // Each frame at the first reading at or after k * 1000 / 60 ms.
+        if (drawn[i] < 400) {
+            EXPECT_EQ(drawn[i], static_cast<std::uint32_t>(std::ceil(i * 1000.0 / 60.0))) << i;
+        }
+        if (i > 0 && drawn[i - 1] < 400 && drawn[i] < 400) {
+            EXPECT_GE(drawn[i] - drawn[i - 1], 16u);
+            EXPECT_LE(drawn[i] - drawn[i - 1], 17u);
+        }
+    }
+    // 24 frames before 400 ms, then a wait of kUnseenWaitMs, and 21 frames
+    // from 650 ms on, counted from there.
+    EXPECT_EQ(inFirstSecond, 24 + 21);
+    EXPECT_EQ(paced.keyTakenBy, 88u);   // acted on as it came, not when the wait would have ended
+    EXPECT_EQ(paced.keyActedAt, 100u);  // and the frame due next shows it
+    EXPECT_NE(params.driftSpeed, paced.driftAtStart);
+    int unseenWaits = 0;
+    for (std::uint32_t wait : paced.waits) unseenWaits += wait == kUnseenWaitMs;
+    EXPECT_GE(unseenWaits, 1);
+    EXPECT_EQ(drawn.back(), paced.clock);  // the quit's pass draws
 }
 
 }  // namespace
