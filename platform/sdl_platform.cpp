@@ -11,6 +11,8 @@
 
 #include "io/keys.h"
 #include "platform/x11_desktop.h"
+#include "platform/x11_frame_put.h"
+#include "platform/x11_visibility.h"
 
 namespace {
 
@@ -53,7 +55,20 @@ struct Platform {
     SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
     // The off-screen surface's size; the window's is kDrawableSize a side.
     int surfaceWidth = kDrawableSize, surfaceHeight = kDrawableSize;
+    X11Visibility visibility;  // whether anyone can see the window
+    X11FramePut framePut;      // CPU frames put straight into the window
 } platform;
+
+// From now on the window's map state (and, for a window that others may
+// cover, its visibility) is followed through the X events SDL reads,
+// which it hands on as SDL_SYSWMEVENT.
+void WatchVisibility(bool coverable) {
+    void *x11Display = nullptr;
+    unsigned long x11Window = 0;
+    if (!X11WindowOf(platform.window, x11Display, x11Window)) return;
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    X11WatchVisibility(platform.visibility, x11Display, x11Window, coverable);
+}
 
 bool Failed(const char *what) {
     platform.lastError = std::string(what) + ": " + SDL_GetError();
@@ -166,6 +181,8 @@ bool MakeWindow(Uint32 shown) {
 }
 
 void CloseVideo() {
+    X11ReleaseFramePut(platform.framePut);
+    platform.visibility = X11Visibility{};
     DestroyContext();
     platform.fullscreen = false;
     if (platform.window) SDL_DestroyWindow(platform.window);
@@ -228,6 +245,7 @@ bool OpenMainWindow(WindowMode mode, bool startFullscreen, int width, int height
         return false;
     }
     CatchHangUp();
+    WatchVisibility(false);
     if (startFullscreen) SetFullscreen(true);
     return true;
 }
@@ -271,6 +289,9 @@ bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
     unsigned long x11Window = 0;
     if (X11WindowOf(platform.window, x11Display, x11Window)) X11WatchWindow(x11Window);
     CatchHangUp();
+    // Only the wallpaper is hidden by the windows over it: a screensaver's
+    // window is on top, and one handed over is its owner's to cover.
+    WatchVisibility(mode == DesktopMode::Wallpaper);
     return true;
 }
 
@@ -328,6 +349,13 @@ void PumpSdlEvents(MessageQueue &queue) {
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) == 1) queue.PostEvent({MessageKind::Quit, 0});
     if (hangUp || platform.windowGone) queue.PostEvent({MessageKind::Quit, 0});
     while (queue.HasRoomForEvent() && SDL_PollEvent(&event)) {
+        if (event.type == SDL_SYSWMEVENT) {
+            if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11)
+                X11VisibilityEvent(platform.visibility, &event.syswm.msg->msg.x11.event);
+            // A desktop window destroyed while nothing is drawn into it.
+            if (platform.visibility.destroyed) platform.windowGone = true;
+            continue;
+        }
         if (event.type == SDL_TEXTINPUT) {
             // One message a character: printable ASCII as itself, any other
             // character as U+FFFD, so that a field can refuse it and say so.
@@ -344,6 +372,28 @@ void PumpSdlEvents(MessageQueue &queue) {
         if (Translate(event, message)) queue.PostEvent(message);
     }
 }
+
+void WaitForSdlEvents(std::uint32_t timeoutMs) {
+    if (timeoutMs > 0) SDL_WaitEventTimeout(nullptr, static_cast<int>(timeoutMs));
+}
+
+bool WindowSeen(std::uint32_t now) { return X11WindowSeen(platform.visibility, now); }
+
+bool PutFrameInWindow(const std::uint8_t *rgba, int width, int height) {
+    void *x11Display = nullptr;
+    unsigned long x11Window = 0;
+    return X11WindowOf(platform.window, x11Display, x11Window) &&
+           X11PutFrame(platform.framePut, x11Display, x11Window, rgba, width, height);
+}
+
+int DisplayRefreshRate() {
+    SDL_DisplayMode mode{};
+    const int index = platform.window ? SDL_GetWindowDisplayIndex(platform.window) : 0;
+    if (SDL_GetCurrentDisplayMode(index < 0 ? 0 : index, &mode) != 0 || mode.refresh_rate <= 0) return kAssumedRefreshRate;
+    return mode.refresh_rate;
+}
+
+bool SwapWaitsForDisplay() { return platform.context && SDL_GL_GetSwapInterval() != 0; }
 
 void SetTextInput(bool on) { platform.textInput = on; }
 

@@ -69,6 +69,29 @@ const GraphicsPlatform &SdlGraphicsPlatform();
 // Translates waiting SDL events into window messages.
 void PumpSdlEvents(MessageQueue &queue);
 
+// Sleeps until an event waits or `timeoutMs` pass, whichever is first.
+void WaitForSdlEvents(std::uint32_t timeoutMs);
+
+// Whether anyone can see the window at the clock reading `now`: not while
+// it is unmapped (minimised, a screensaver's window put away) or, for the
+// wallpaper, wholly covered by other windows.
+bool WindowSeen(std::uint32_t now);
+
+// Puts a frame drawn on the CPU (`width` x `height`, RGBA rows top-down)
+// at the window's top left as an X image, with no GL and no swap. False,
+// with nothing drawn, where the window system cannot take it so: the
+// caller shows it through the GL.
+bool PutFrameInWindow(const std::uint8_t *rgba, int width, int height);
+
+// The refresh rate of the window's display, in frames a second;
+// kAssumedRefreshRate where it says none.
+constexpr int kAssumedRefreshRate = 60;
+int DisplayRefreshRate();
+
+// Whether the context's swap waits for the display's refresh (a swap
+// interval was granted); a software GL's swap may still not wait.
+bool SwapWaitsForDisplay();
+
 // Whether typed text comes as Text messages too, besides the key messages:
 // off at start, and on only while a text field has the keyboard.
 void SetTextInput(bool on);
