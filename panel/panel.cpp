@@ -185,6 +185,7 @@ void DragAngles(SimulationParameters &params, ControlRects &controls) {
 FrameTimings TimingsShown(const Panel &panel) {
     FrameTimings timings = panel.timer.Shown();
     timings.renderer = panel.renderer;
+    timings.capFps = panel.capFps;
     return timings;
 }
 
@@ -197,7 +198,7 @@ void Timings(const Panel &panel) {
     float longest = 0.0f;
     for (float ms : graph) longest = ms > longest ? ms : longest;
     char caption[48];
-    std::snprintf(caption, sizeof caption, "frame times, up to %.1f ms", static_cast<double>(longest));
+    std::snprintf(caption, sizeof caption, "frame work, up to %.1f ms", static_cast<double>(longest));
     ImGui::PlotLines("##frame times", graph.data(), static_cast<int>(graph.size()), 0, caption, 0.0f,
                      longest > 0.0f ? longest * 1.1f : 1.0f,
                      ImVec2(Scaled(kKeysColumnAtStart), Scaled(kGraphHeightAtStart)));
@@ -340,10 +341,12 @@ void DrawTextBackdrops(const ImDrawData &data) {
 
 void PanelFrameStarts(Panel &panel, bool shown) {
     if (shown)
-        panel.timer.FrameStarts(FrameTimer::Clock::now(), panel.simulationMs);
+        panel.timer.FrameStarts(FrameTimer::Clock::now(), panel.simulationMs, panel.workMs);
     else
         panel.timer.Forget();
 }
+
+bool PanelDrawsOver(const Panel &panel, bool shown) { return shown || (panel.live && panel.outcome.notices.Any()); }
 
 PanelRequests DrawPanel(Panel &panel, SimulationParameters &params, bool shown, std::uint32_t now) {
     Notices &notices = panel.outcome.notices;

@@ -50,6 +50,8 @@ struct Panel {
     bool live = false;   // the live program's panel: kept in place between runs, with notices
     FrameTimer timer;
     double simulationMs = 0.0;  // the last frame's simulation step
+    double workMs = 0.0;        // the last frame's own work, from its start until it was shown, without the wait
+    double capFps = -1.0;       // the frame-rate cap, for the timings; 0: none; negative: not said (the capture)
     const char *renderer = nullptr;  // what draws the smoke, for the timings: "CPU" or "GL"
     // ImGui builds the panel only when the values, the timings, the
     // notices or the drawable change, or while it is hovered or worked;
@@ -79,6 +81,10 @@ struct PanelRequests {
 // A frame begins: its timings count while the panel is `shown`; while it is
 // hidden nothing is timed.
 void PanelFrameStarts(Panel &panel, bool shown);
+
+// Whether DrawPanel will draw anything over the smoke this frame: the panel
+// when `shown`, or the live program's notices.
+bool PanelDrawsOver(const Panel &panel, bool shown);
 
 // Draws the panel, when `shown`, over the smoke just drawn, with
 // `params`, which its controls may change, and the live program's notices

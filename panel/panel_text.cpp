@@ -81,13 +81,17 @@ std::vector<std::string> PanelLines(const SimulationParameters &params, const Fr
     lines.push_back(Line("fade-out", params.fadeOut ? "on" : "off", "C"));
     lines.push_back(Line("fade-in", params.fadeIn ? "on" : "off", "M (wins over fade-out)"));
 
-    char stats[160], drawer[16] = "";
+    char stats[160], drawer[16] = "", cap[24] = "";
     if (timings.renderer) std::snprintf(drawer, sizeof drawer, " (%s)", timings.renderer);
+    if (timings.capFps > 0.0)
+        std::snprintf(cap, sizeof cap, " (cap %.3g)", timings.capFps);
+    else if (timings.capFps == 0.0)
+        std::snprintf(cap, sizeof cap, " (no cap)");
     if (timings.measured)
-        std::snprintf(stats, sizeof stats, "%.1f fps   simulation %.2f ms   drawing%s %.2f ms", timings.fps,
+        std::snprintf(stats, sizeof stats, "%.1f fps%s   simulation %.2f ms   drawing%s %.2f ms", timings.fps, cap,
                       timings.simulationMs, drawer, timings.drawingMs);
     else
-        std::snprintf(stats, sizeof stats, "... fps   simulation ... ms   drawing%s ... ms", drawer);
+        std::snprintf(stats, sizeof stats, "... fps%s   simulation ... ms   drawing%s ... ms", cap, drawer);
     lines.push_back(stats);
     lines.push_back("Tab screenshot \xC2\xB7 F3 hide");
     return lines;

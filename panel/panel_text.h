@@ -14,7 +14,8 @@ struct FrameTimings {
     bool measured = false;  // false until the first half second has passed
     double fps = 0.0;
     double simulationMs = 0.0;  // the simulation step
-    double drawingMs = 0.0;     // the rest of the frame
+    double drawingMs = 0.0;     // the rest of the frame's own work, the wait for the next frame left out
+    double capFps = -1.0;       // at most so many frames a second; 0: no cap; negative: not said
     const char *renderer = nullptr;  // what draws it, when said: "CPU" or "GL"
 };
 
