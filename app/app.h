@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -53,5 +54,9 @@ struct App {
     std::unique_ptr<SpriteRasterizer> rasterizer;  // set: the smoke is drawn on the CPU
     RasterFrame cpuFrame;                          // the last frame it drew
     bool presentCpuFrame = true;  // false: nothing is drawn over it and the capture takes it as it is
+    // Shows a CPU frame with nothing drawn over it straight in the window,
+    // with no GL; false where it cannot, and the GL shows it. None: the GL.
+    bool (*putFrame)(const std::uint8_t *rgba, int width, int height) = nullptr;
+    bool frameInWindow = false;  // the last frame went straight in: there is nothing to swap
     bool lookOnly = false;  // on the desktop: no keys, mouse or panel
 };

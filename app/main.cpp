@@ -1,8 +1,10 @@
 // Nimbrel: opens the window, sets up the graphics and the scene, runs the
 // frame loop until the window is closed, and tears the graphics down.
 // Its command line has --help, --version, --preset, --resume, --record,
-// --fullscreen, --renderer, --threads and --set, and --window-id, --root
-// and --wallpaper, which draw on the desktop to look at and record nothing. Every session is recorded and kept at exit.
+// --fullscreen, --renderer, --threads, --set and --max-fps, and
+// --window-id, --root and --wallpaper (with --delay), which draw on the
+// desktop to look at and record nothing. Every session is recorded and
+// kept at exit.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -32,6 +34,27 @@ void RenderDesktopFrame(App &app, std::uint32_t now) {
     if (width > 0 && height > 0 && (width != drawnWidth || height != drawnHeight))
         SetFrameView(kStartupView, width, height);
     RenderProgramFrame(app, now);
+}
+
+// The desktop modes' rate when none is given: smoke to look at, which
+// needs no more to move smoothly, at a fraction of the cost.
+constexpr double kDesktopFramesPerSecond = 30.0;
+
+// How the loop paces its frames: at the rate asked for; else the desktop
+// modes at kDesktopFramesPerSecond, and the window at the display's
+// refresh rate where no swap already waits for it (a software GL, or a
+// frame put straight in the window, waits for nothing).
+FramePacing Pacing(const ProgramCommand &command, bool desktop, bool swapWaits) {
+    FramePacing pacing;
+    pacing.wait = WaitForSdlEvents;
+    pacing.seen = WindowSeen;
+    if (command.frameIntervalMs != kPaceByMode)
+        pacing.intervalMs = command.frameIntervalMs;
+    else if (desktop)
+        pacing.intervalMs = 1000.0 / kDesktopFramesPerSecond;
+    else if (!swapWaits)
+        pacing.intervalMs = 1000.0 / DisplayRefreshRate();
+    return pacing;
 }
 
 }  // namespace
@@ -107,14 +130,20 @@ int main(int argc, char **argv) {
     }
     // Where no GPU draws, the sprite rasterizer draws the GL's very bytes,
     // far faster.
+    // On the desktop, smoke left running takes one core at most, on one
+    // thread, unless --threads says otherwise.
     const RendererChoice renderer = command.drawing.renderer;
+    const int threads = desktop && command.drawing.threads == 0 ? 1 : command.drawing.threads;
     ChooseRenderer(app, renderer == RendererChoice::Cpu || (renderer == RendererChoice::Auto && SoftwareRenderer()),
-                   command.drawing.threads, InitScene(app.params, app.pool, app.smoke));
+                   threads, InitScene(app.params, app.pool, app.smoke));
     app.panel.renderer = app.rasterizer ? "CPU" : "GL";
+    app.putFrame = PutFrameInWindow;
+    const FramePacing pacing = Pacing(command, desktop, !app.rasterizer && !SoftwareRenderer() && SwapWaitsForDisplay());
+    app.panel.capFps = pacing.intervalMs > 0.0 ? 1000.0 / pacing.intervalMs : 0.0;
     if (desktop) {
         // To look at: nothing is recorded, kept or written.
         app.lookOnly = true;
-        const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderDesktopFrame);
+        const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderDesktopFrame, pacing);
         ShutdownGraphics();
         CloseMainWindow();
         return exitCode;
@@ -127,7 +156,7 @@ int main(int argc, char **argv) {
                             app.panelShown, problem))
         PrintDiagnostic(problem);
 
-    const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderProgramFrame);
+    const int exitCode = RunFrameLoop(app, PumpSdlEvents, SdlMilliseconds, RenderProgramFrame, pacing);
 
     // Every orderly exit closes the session's journal, whole.
     const auto tell = [](bool done, const std::string &message) {

@@ -12,21 +12,33 @@
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+double MsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
 // The smoke on the CPU: the simulation step, the frame drawn by the
-// rasterizer as the GL would draw it in this viewport, and shown.
-void DrawCpuFrame(App &app, std::uint32_t now, double *simulationMs, int width, int height) {
-    const auto start = std::chrono::steady_clock::now();
+// rasterizer as the GL would draw it in this viewport, and shown: straight
+// in the window where nothing is drawn over it, which spares a software GL
+// drawing the whole frame again as a quad; else through the GL.
+void DrawCpuFrame(App &app, std::uint32_t now, double *simulationMs, int width, int height, bool drawnOver) {
+    const auto start = Clock::now();
     UpdateParticles(app.pool, app.smoke, app.params, now);
-    if (simulationMs)
-        *simulationMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    if (simulationMs) *simulationMs = MsSince(start);
     app.rasterizer->Draw(app.params, app.pool, app.view, width, height, app.cpuFrame);
-    if (app.presentCpuFrame) PresentFrame(app.cpuFrame.rgba.data(), width, height);
+    if (!app.presentCpuFrame) return;
+    const std::uint8_t *rgba = app.cpuFrame.rgba.data();
+    app.frameInWindow = !drawnOver && app.putFrame && app.putFrame(rgba, width, height);
+    if (!app.frameInWindow) PresentFrame(rgba, width, height);
 }
 
 }  // namespace
 
 void DrawProgramFrame(App &app, std::uint32_t now) {
+    const auto start = Clock::now();
     const bool panel = app.panelShown;
+    app.frameInWindow = false;
     app.recorder.FrameStarts(app.params, panel, app.view);
     // The update reads the clock twice the first time: once to start from.
     if (!app.smoke.clockStarted) app.recorder.Reading(now);
@@ -36,7 +48,7 @@ void DrawProgramFrame(App &app, std::uint32_t now) {
     FrameSize(width, height);
     double *simulationMs = panel ? &app.panel.simulationMs : nullptr;
     if (app.rasterizer)
-        DrawCpuFrame(app, now, simulationMs, width, height);
+        DrawCpuFrame(app, now, simulationMs, width, height, PanelDrawsOver(app.panel, panel && app.panelDrawn));
     else
         DrawFrame(app.params, app.pool, app.smoke, now, simulationMs);
     // The screenshot holds the smoke alone, the whole drawable: the CPU's
@@ -55,9 +67,12 @@ void DrawProgramFrame(App &app, std::uint32_t now) {
     // A recording kept, or recording stopped: told once the recorder knows.
     if (app.recorder.HasOutcomes())
         for (const std::string &outcome : app.recorder.TakeOutcomes()) app.panel.outcome.Tell(outcome);
+    app.panel.workMs = MsSince(start);
 }
 
 void RenderProgramFrame(App &app, std::uint32_t now) {
+    const auto start = Clock::now();
     DrawProgramFrame(app, now);
-    CurrentGraphicsPlatform().swapBuffers();
+    if (!app.frameInWindow) CurrentGraphicsPlatform().swapBuffers();
+    app.panel.workMs = MsSince(start);
 }

@@ -93,6 +93,37 @@ std::string DesktopProblem(bool windowGiven, const std::string &windowId, bool r
     return "";
 }
 
+// --max-fps N (0 to kMaxFramesPerSecond) and --delay USEC (0 to
+// kMaxDelayMicroseconds, the desktop modes only), one at most, as the
+// least time between frames.
+std::string PaceProblem(const CLI::Option &maxFpsOption, const std::string &maxFps, const CLI::Option &delayOption,
+                        const std::string &delay, ProgramCommand &command) {
+    const bool fpsGiven = maxFpsOption.count() > 0, delayGiven = delayOption.count() > 0;
+    if (fpsGiven && delayGiven) return "--max-fps and --delay both set the frame rate: give one";
+    if (fpsGiven) {
+        int fps = 0;
+        const NumberRead read = ReadWhole(maxFps, fps);
+        if (read == NumberRead::NotANumber) return "--max-fps: \"" + maxFps + "\" is not a whole number";
+        if (read == NumberRead::TooLarge || fps < 0 || fps > kMaxFramesPerSecond)
+            return "--max-fps: " + maxFps + " is out of range (1 to " + std::to_string(kMaxFramesPerSecond) +
+                   ", or 0 for no cap)";
+        command.frameIntervalMs = fps == 0 ? 0.0 : 1000.0 / fps;
+    }
+    if (delayGiven) {
+        if (command.desktop == DesktopMode::None)
+            return "--delay: the pause between frames is for --window-id, --root and --wallpaper; the window "
+                   "takes --max-fps";
+        long microseconds = 0;
+        const NumberRead read = ReadWhole(delay, microseconds);
+        if (read == NumberRead::NotANumber) return "--delay: \"" + delay + "\" is not a whole number of microseconds";
+        if (read == NumberRead::TooLarge || microseconds < 0 || microseconds > kMaxDelayMicroseconds)
+            return "--delay: " + delay + " is out of range (0 to " + std::to_string(kMaxDelayMicroseconds) +
+                   " microseconds)";
+        command.frameIntervalMs = static_cast<double>(microseconds) / 1000.0;
+    }
+    return "";
+}
+
 }  // namespace
 
 ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
@@ -112,9 +143,13 @@ ProgramCommand ParseProgramCommand(const std::vector<std::string> &args) {
     bool root = false, wallpaper = false;
     app.add_flag("--root", root)->disable_flag_override();
     app.add_flag("--wallpaper", wallpaper)->disable_flag_override();
+    std::string maxFps, delay;
+    CLI::Option *maxFpsOption = app.add_option("--max-fps", maxFps);
+    CLI::Option *delayOption = app.add_option("--delay", delay);
     command.error = ParseCommandLine(app, args);
     if (command.error.empty()) command.error = RendererProblem(drawing, command.drawing);
     if (command.error.empty()) command.error = DesktopProblem(windowOption->count() > 0, windowId, root, wallpaper, command);
+    if (command.error.empty()) command.error = PaceProblem(*maxFpsOption, maxFps, *delayOption, delay, command);
     if (command.error.empty() && preset->count() > 0 && command.preset.empty()) command.error = "--preset needs a value";
     if (command.error.empty() && record->count() > 0 && command.record.empty()) command.error = "--record needs a value";
     if (command.error.empty() && command.resume && preset->count() > 0)
@@ -158,6 +193,11 @@ panel of sliders to tune with the mouse; F11 fills the screen and back.
                  XScreenSaver hack, GL: nimbrel --root
   --wallpaper    the same in a borderless window of type desktop, the
                  screen's size, below every other window
+  --max-fps N    at most N frames a second, 1 to 1000, or 0 for as many as
+                 can be drawn; by default the display's refresh rate in
+                 the window and 30 on the desktop
+  --delay USEC   on the desktop, the pause between frames in microseconds
+                 (XScreenSaver's frame rate setting): 33333 is 30 a second
   --set NAME=VALUE
                  set one value by its preset name, checked as a preset's
                  line is (--set particles=20000 --set fade_out=true);

@@ -57,6 +57,14 @@ enum class DesktopMode {
     Wallpaper,  // --wallpaper: a borderless window of type desktop, the screen's size, below every other
 };
 
+// The frames a second --max-fps takes at most, and the longest --delay in
+// microseconds (one frame a second).
+constexpr int kMaxFramesPerSecond = 1000;
+constexpr long kMaxDelayMicroseconds = 1000000;
+// No rate given: the mode's own (the display's refresh in the window, 30
+// frames a second on the desktop).
+constexpr double kPaceByMode = -1.0;
+
 // The program's own command line. With no argument it runs exactly as it
 // always has.
 struct ProgramCommand {
@@ -69,6 +77,10 @@ struct ProgramCommand {
     std::vector<std::string> settings;  // --set NAME=VALUE, in order, after the preset
     DesktopMode desktop = DesktopMode::None;
     unsigned long windowId = 0;  // for --window-id
+    // The time between frames at the least, in milliseconds: --max-fps N
+    // gives 1000 / N, --delay USEC (the desktop modes) USEC / 1000; 0 for
+    // none (--max-fps 0, --delay 0); kPaceByMode when neither is given.
+    double frameIntervalMs = kPaceByMode;
     std::string error;  // for UsageError
 };
 

@@ -67,6 +67,34 @@ for flag in --fullscreen=abc --version=0; do
   "$bin/nimbrel" "$flag" >/dev/null 2>"$work/usage" || status=$?
   [ "$status" = 2 ] && grep -q -- "${flag%%=*} takes no value" "$work/usage" || fail "nimbrel $flag: $status"
 done
+# The frame rate: --max-fps (0 for none, up to 1000) anywhere, --delay
+# (microseconds, XScreenSaver's) on the desktop; with no display, what is
+# taken stops at the display, what is not is a usage error naming it.
+while IFS="|" read -r expected args; do
+  status=0
+  env -u DISPLAY "$bin/nimbrel" $args >/dev/null 2>"$work/usage" || status=$?
+  if [ "$expected" = takes ]; then
+    grep -q "no X display\|no display" "$work/usage" || fail "nimbrel $args was refused: $status $(cat "$work/usage")"
+  else
+    [ "$status" = 2 ] && grep -q -- "$expected" "$work/usage" || fail "nimbrel $args: $status $(cat "$work/usage")"
+  fi
+done <<'CASES'
+takes|--max-fps 0
+takes|--max-fps 1000
+takes|--wallpaper --max-fps 1
+--max-fps: 1001 is out of range|--max-fps 1001
+--max-fps: -1 is out of range|--max-fps -1
+--max-fps: "fast" is not a whole number|--max-fps fast
+takes|--root --delay 0
+takes|--root --delay 1000
+takes|--root --delay 1001
+takes|--root --delay 1000000
+--delay: 1000001 is out of range|--root --delay 1000001
+--delay: -1 is out of range|--root --delay -1
+--delay: "slow" is not|--root --delay slow
+--delay: the pause between frames is for|--delay 20000
+--max-fps and --delay both|--root --delay 20000 --max-fps 30
+CASES
 # The screensaver as XScreenSaver runs it: through the link where it looks
 # for hacks, and with what its settings make of each menu entry and each
 # slider's ends and default (numbers written as it writes them, the command

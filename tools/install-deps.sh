@@ -14,6 +14,8 @@ needed=(
   # The window, the GL and its software renderer, on a display or off
   # screen through EGL.
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0
+  # CPU frames put straight into an X window through shared memory.
+  libxext-dev
   # The capture tool: PNG files, and videos through the ffmpeg program
   # (whose ffprobe the tests read videos back with).
   libpng-dev ffmpeg
@@ -25,8 +27,9 @@ needed=(
   # window and key tools, screen grabs and picture checks, and the core
   # fonts the window layer's message boxes are drawn with.
   libx11-dev xvfb xdotool x11-utils imagemagick xfonts-base
-  # The screensaver's test runs the real XScreenSaver.
-  xscreensaver
+  # The screensaver's test runs the real XScreenSaver; the pacing test
+  # minimises a window under a real window manager.
+  xscreensaver openbox
 )
 if [ "${1:-}" = --only ]; then
   shift

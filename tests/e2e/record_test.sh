@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A session recorded and rendered again: key taps, a slider dragged in the
-# F3 panel, the view dragged, Tab's screenshot, F9; ended by SIGTERM. The
+# A session recorded and rendered again, at a capped rate (--max-fps 20):
+# key taps, a slider dragged in the F3 panel, the view dragged, Tab's
+# screenshot, F9; ended by SIGTERM. The
 # session is kept as last-session, and the capture's exact replay, run in
 # another folder, takes the same screenshot, byte for byte; its smooth
 # replay is as long as the session and ends on its values. --resume starts
@@ -10,7 +11,7 @@ CAPTURE=${CAPTURE:?path to nimbrel-capture}
 
 slider_y=228  # the sprite-size slider's row in the panel (see panel_test.sh)
 
-start_nimbrel
+start_nimbrel with-sprite --max-fps 20
 id=$(wait_for_window Nimbrel)
 xdotool windowfocus --sync "$id"
 press Z
@@ -39,6 +40,12 @@ grep -qx "renderer cpu" "$last" || fail "the live program on the software GL did
 grep -q "^frame: .* shot" "$last" || fail "the screenshot is not in the recording"
 grep -q "^frame: .*sprite_size=" "$last" || fail "the slider's change is not in the recording"
 grep -q "^frame: .*yaw=" "$last" || fail "the view's drag is not in the recording"
+# At 20 frames a second the clock steps 50 ms a frame, more where frames
+# come late: the median is no shorter.
+median=$(awk '/^(run|frame):/ { last = $1 == "run:" ? NF : 2
+    for (i = 2; i <= last; i++) { n = split($i, s, "+"); m = 0; for (j = 1; j <= n; j++) if (s[j] != "-") m += s[j]; print m } }' \
+  "$last" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
+[ "${median:-0}" -ge 49 ] || fail "--max-fps 20: the median clock step is $median ms"
 
 # Rendered again in another folder, off screen.
 replay="$workdir/replay"

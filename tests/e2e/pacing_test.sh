@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Nothing drawn where nothing is seen: the wallpaper under a window the
+# screen's size stops drawing (the program's CPU time barely moves) and
+# shows moving smoke again once that window goes; the program's window,
+# minimised under a real window manager (openbox), likewise.
+source "$(dirname "$0")/lib.sh"
+WINDOW_TOOL=${WINDOW_TOOL:?path to x11_test_window}
+command -v openbox >/dev/null || skip "openbox is not installed (tools/install-deps.sh installs it)"
+
+ticks_a_second=$(getconf CLK_TCK)
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$nimbrel_pid/stat"; }
+# still WHAT: waits, up to 120 s, for three seconds in which the program
+# takes under a tenth of a second of CPU time.
+still() {
+  local before after
+  for _ in $(seq 40); do
+    before=$(cpu_ticks)
+    sleep 3
+    after=$(cpu_ticks)
+    [ $((after - before)) -le $((ticks_a_second / 10)) ] && return 0
+    kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited while $1"
+  done
+  fail "nimbrel kept drawing while $1: $(((after - before) * 1000 / ticks_a_second)) ms of CPU time in 3 s"
+}
+# moving ID GEOMETRY WHAT: waits, up to 120 s, for two pictures of that
+# part of window ID, taken half a second apart, to differ.
+moving() {
+  for _ in $(seq 120); do
+    import -window "$1" -crop "$2" +repage "$workdir/before.png"
+    sleep 0.5
+    import -window "$1" -crop "$2" +repage "$workdir/after.png"
+    [ "$(compare -metric AE "$workdir/before.png" "$workdir/after.png" null: 2>&1 || true)" != 0 ] && return 0
+    kill -0 "$nimbrel_pid" 2>/dev/null || fail "nimbrel exited before $3"
+  done
+  fail "no moving smoke within 120 s: $3"
+}
+
+screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
+start_nimbrel with-sprite --wallpaper --set particles=20000
+wallpaper=$(wait_for_window Nimbrel)
+moving "$wallpaper" "$screen+0+0" "the wallpaper at start"
+"$WINDOW_TOOL" "$screen" >"$workdir/cover.txt" 2>&1 &
+cover=$!
+helpers+=($cover)
+still "a window covered the wallpaper"
+kill -TERM "$cover"
+moving "$wallpaper" "$screen+0+0" "the wallpaper uncovered"
+kill -TERM "$nimbrel_pid"
+wait_exit 120
+[ "$exit_code" = 0 ] || fail "--wallpaper: exit code $exit_code after SIGTERM"
+
+openbox >"$workdir/openbox.txt" 2>&1 &
+helpers+=($!)
+start_nimbrel with-sprite --set particles=20000
+id=$(wait_for_window Nimbrel)
+moving "$id" 800x800+0+0 "the window at start"
+xdotool windowminimize --sync "$id"
+still "the window was minimised"
+xdotool windowactivate --sync "$id"
+moving "$id" 800x800+0+0 "the window brought back"
+kill -TERM "$nimbrel_pid"
+wait_exit 120
+[ "$exit_code" = 0 ] || fail "the window: exit code $exit_code after SIGTERM"
+echo "the wallpaper under a $screen window and the window minimised drew nothing, and moved again once seen"
+pass
