@@ -52,6 +52,7 @@ struct Platform {
     bool fullscreen = false;
     bool windowGone = false;  // the desktop window is gone: the run ends
     bool onScreen = false;  // the program's window, not a tool's surface
+    bool desktop = false;   // a desktop mode's window
     SDL_Rect windowed = {0, 0, kDrawableSize, kDrawableSize};  // where it was before filling the screen
     // The off-screen surface's size; the window's is kDrawableSize a side.
     int surfaceWidth = kDrawableSize, surfaceHeight = kDrawableSize;
@@ -267,6 +268,7 @@ bool OpenDesktopWindow(DesktopMode mode, unsigned long id, bool &missing) {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11", SDL_HINT_OVERRIDE);
     if (!StartVideo()) return Failed("cannot start the window system");
     platform.onScreen = true;
+    platform.desktop = true;
     if (mode == DesktopMode::Wallpaper) {
         SDL_Rect bounds;
         if (SDL_GetDisplayBounds(0, &bounds) != 0) return Failed("cannot find the screen's size");
@@ -352,8 +354,13 @@ void PumpSdlEvents(MessageQueue &queue) {
         if (event.type == SDL_SYSWMEVENT) {
             if (event.syswm.msg && event.syswm.msg->subsystem == SDL_SYSWM_X11)
                 X11VisibilityEvent(platform.visibility, &event.syswm.msg->msg.x11.event);
-            // A desktop window destroyed while nothing is drawn into it.
-            if (platform.visibility.destroyed) platform.windowGone = true;
+            // A desktop window destroyed, perhaps while nothing was drawn
+            // into it: the run ends as at a drawing error about it. The
+            // program's own window ends its run in order.
+            if (platform.visibility.destroyed) {
+                if (platform.desktop) X11EndForGoneWindow();
+                platform.windowGone = true;
+            }
             continue;
         }
         if (event.type == SDL_TEXTINPUT) {

@@ -27,10 +27,7 @@ Window watched = 0;
 int OnDrawingError(Display *, XErrorEvent *event) {
     ++xErrors;
     const bool gone = event->error_code == BadWindow || event->error_code == BadDrawable;
-    if (gone && watched != 0 && event->resourceid == watched) {
-        std::fflush(nullptr);
-        std::_Exit(0);
-    }
+    if (gone && watched != 0 && event->resourceid == watched) X11EndForGoneWindow();
     return 0;
 }
 
@@ -51,6 +48,11 @@ std::string Hex(unsigned long id) {
 }
 
 }  // namespace
+
+void X11EndForGoneWindow() {
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
 
 void X11WatchWindow(unsigned long window) {
     watched = static_cast<Window>(window);

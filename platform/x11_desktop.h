@@ -15,6 +15,12 @@
 // finds it gone through X11WindowSize first.
 void X11WatchWindow(unsigned long window);
 
+// Ends the process at once with status 0, as a window gone under the
+// drawing does: what X11WatchWindow does on its error, for the caller
+// that learns of it first from the window's DestroyNotify. Teardown would
+// only send more requests about the window, and fail.
+[[noreturn]] void X11EndForGoneWindow();
+
 // Whether the display named by DISPLAY takes a client.
 bool X11DisplayThere();
 
