@@ -40,7 +40,8 @@ int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer
     FrameSchedule schedule(pacing.intervalMs);
     while (message.kind != MessageKind::Quit) {
         pump(app.messages);
-        if (!TakeMessages(app, message) && app.input.keyPending) ApplyPendingKey(app);
+        const bool took = TakeMessages(app, message);
+        if (!took && app.input.keyPending) ApplyPendingKey(app);
         if (!pacing.wait) {
             renderFrame(app, clock());
             continue;
@@ -51,7 +52,9 @@ int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer
         const std::uint32_t now = clock();
         if (pacing.seen && !pacing.seen(now)) {
             if (!quitting && !busy) pacing.wait(kUnseenWaitMs);
-        } else if (quitting || schedule.Due(now)) {
+        } else if (quitting || (took && app.panelShown) || schedule.Due(now)) {
+            // The panel sees the mouse once a frame: a press, a move and a
+            // release over it each need a frame of their own, as ever.
             renderFrame(app, now);
             schedule.Drawn(now);
         } else if (!busy) {

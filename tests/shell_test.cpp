@@ -2,6 +2,7 @@
 // messages: no window system and no GL context.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -303,6 +304,36 @@ TEST_F(ShellTest, PacedFramesComeAtTheirTimesAndNoneUnseen) {
     for (std::uint32_t wait : paced.waits) unseenWaits += wait == kUnseenWaitMs;
     EXPECT_GE(unseenWaits, 1);
     EXPECT_EQ(drawn.back(), paced.clock);  // the quit's pass draws
+}
+
+// While the panel shows, it sees the mouse once a frame: a press and the
+// moves after it each get a frame of their own at once, due or not.
+std::uint32_t pressClock = 0;
+std::vector<std::uint32_t> pressFrames;
+std::uint32_t PressClock() { return pressClock; }
+void PressPump(MessageQueue &queue) {
+    if (pressClock == 5) {
+        queue.Post({MessageKind::LeftButtonDown, PackLowHigh(400, 400)});
+        queue.Post({MessageKind::MouseMove, PackLowHigh(410, 400)});
+        queue.Post({MessageKind::LeftButtonUp, PackLowHigh(410, 400)});
+        pressClock = 6;
+    }
+    if (pressClock >= 40) queue.Post({MessageKind::Destroy, 0});
+}
+void PressWait(std::uint32_t timeoutMs) { pressClock = pressClock < 5 && pressClock + timeoutMs > 5 ? 5 : pressClock + timeoutMs; }
+void PressFrame(App &, std::uint32_t now) { pressFrames.push_back(now); }
+
+TEST_F(ShellTest, WithThePanelShownEachMouseMessageHasItsFrame) {
+    for (bool panel : {false, true}) {
+        pressClock = 0;
+        pressFrames.clear();
+        app_.panelShown = panel;
+        const FramePacing pacing{1000.0 / 60.0, PressWait, nullptr};
+        RunFrameLoop(app_, PressPump, PressClock, PressFrame, pacing);
+        const auto at6 = std::count(pressFrames.begin(), pressFrames.end(), 6u);
+        EXPECT_EQ(at6, panel ? 3 : 0) << "panel shown: " << panel;
+    }
+    app_.panelShown = false;
 }
 
 }  // namespace
