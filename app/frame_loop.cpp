@@ -41,24 +41,24 @@ int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer
     while (message.kind != MessageKind::Quit) {
         pump(app.messages);
         const bool took = TakeMessages(app, message);
-        if (!took && app.input.keyPending) ApplyPendingKey(app);
         if (!pacing.wait) {
+            if (!took && app.input.keyPending) ApplyPendingKey(app);
             renderFrame(app, clock());
             continue;
         }
-        const bool quitting = message.kind == MessageKind::Quit;
-        // Something still to take: the next pass takes it before any wait.
-        const bool busy = !app.messages.Empty() || app.input.keyPending;
         const std::uint32_t now = clock();
-        if (pacing.seen && !pacing.seen(now)) {
-            if (!quitting && !busy) pacing.wait(kUnseenWaitMs);
-        } else if (quitting || (took && app.panelShown) || schedule.Due(now)) {
-            // The panel sees the mouse once a frame: a press, a move and a
-            // release over it each need a frame of their own, as ever.
+        const bool seen = !pacing.seen || pacing.seen(now);
+        // The panel sees the mouse once a frame: a press, a move and a
+        // release over it each need a frame of their own, as ever.
+        const bool draw = seen && (message.kind == MessageKind::Quit || (took && app.panelShown) || schedule.Due(now));
+        // A key acts in the pass of the frame that shows it, one a frame
+        // as ever; its press was taken at once.
+        if (!took && app.input.keyPending && draw) ApplyPendingKey(app);
+        if (draw) {
             renderFrame(app, now);
             schedule.Drawn(now);
-        } else if (!busy) {
-            pacing.wait(schedule.MsUntilDue(now));
+        } else if (app.messages.Empty()) {
+            pacing.wait(seen ? schedule.MsUntilDue(now) : kUnseenWaitMs);
         }
     }
     return static_cast<int>(message.param);

@@ -21,7 +21,8 @@ using FrameRenderer = void (*)(App &app, std::uint32_t now);
 // its frame where the window is seen. Returns the quit message's code.
 // Unpaced (no wait), every pass renders a frame, reading the clock once;
 // paced, a pass with nothing left to take and no frame due sleeps in the
-// wait until the frame is due or an event comes. While the panel shows, a
+// wait until the frame is due or an event comes, and a pending key acts in
+// the pass of the next frame drawn, one a frame. While the panel shows, a
 // message that needs a frame of its own gets it at once, due or not: the
 // panel sees the mouse once a frame.
 int RunFrameLoop(App &app, EventPump pump, MillisecondClock clock, FrameRenderer renderFrame,
