@@ -32,13 +32,7 @@ int OnDrawingError(Display *, XErrorEvent *event) {
 }
 
 bool Attributes(Display *display, Window window, XWindowAttributes &attributes) {
-    XSync(display, False);
-    xErrors = 0;
-    XErrorHandler previous = XSetErrorHandler(CountError);
-    const Status status = XGetWindowAttributes(display, window, &attributes);
-    XSync(display, False);
-    XSetErrorHandler(previous);
-    return status != 0 && xErrors == 0;
+    return X11RequestSucceeds(display, [&] { return XGetWindowAttributes(display, window, &attributes) != 0; });
 }
 
 std::string Hex(unsigned long id) {
@@ -48,6 +42,17 @@ std::string Hex(unsigned long id) {
 }
 
 }  // namespace
+
+bool X11RequestSucceeds(void *opaque, const std::function<bool()> &request) {
+    Display *display = static_cast<Display *>(opaque);
+    XSync(display, False);
+    xErrors = 0;
+    XErrorHandler previous = XSetErrorHandler(CountError);
+    const bool returned = request();
+    XSync(display, False);
+    XSetErrorHandler(previous);
+    return returned && xErrors == 0;
+}
 
 void X11EndForGoneWindow() {
     std::fflush(nullptr);

@@ -5,6 +5,7 @@
 // window's size as the server has it. No SDL here; sdl_platform.cpp uses it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 // From now on a failed request is passed over, where Xlib would end the
@@ -20,6 +21,12 @@ void X11WatchWindow(unsigned long window);
 // that learns of it first from the window's DestroyNotify. Teardown would
 // only send more requests about the window, and fail.
 [[noreturn]] void X11EndForGoneWindow();
+
+// Runs `request` on `display` with X errors counted rather than fatal
+// (Xlib's own handler, and SDL's after it, would end the process with
+// status 1), then waits for the server's answer: true when `request`
+// returned true and raised no error.
+bool X11RequestSucceeds(void *display, const std::function<bool()> &request);
 
 // Whether the display named by DISPLAY takes a client.
 bool X11DisplayThere();

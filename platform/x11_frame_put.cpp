@@ -13,15 +13,9 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
+#include "platform/x11_desktop.h"
 
-// MIT-SHM refused (a display on another machine) answers with an error
-// that Xlib's handler would end the process for; it is counted instead.
-int attachErrors = 0;
-int CountAttachError(Display *, XErrorEvent *) {
-    ++attachErrors;
-    return 0;
-}
+namespace {
 
 // The pixels we write: 0x00RRGGBB in a 32-bit word, least significant
 // byte first. A GL window's visual may be DirectColor (the software GL
@@ -110,12 +104,8 @@ XImage *SharedImage(X11FramePut &put, Display *display, const XWindowAttributes 
     shmctl(info->shmid, IPC_RMID, nullptr);
     if (info->shmaddr == reinterpret_cast<char *>(-1)) return giveUp(false);
     info->readOnly = True;
-    XSync(display, False);
-    attachErrors = 0;
-    XErrorHandler previous = XSetErrorHandler(CountAttachError);
-    const bool attached = XShmAttach(display, info) && (XSync(display, False), attachErrors == 0);
-    XSetErrorHandler(previous);
-    if (!attached) return giveUp(true);
+    // MIT-SHM refused (a display on another machine) answers with an error.
+    if (!X11RequestSucceeds(display, [&] { return XShmAttach(display, info) != 0; })) return giveUp(true);
     put.shmInfo = info;
     return image;
 }
