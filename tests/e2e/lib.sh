@@ -104,7 +104,9 @@ start_nimbrel() {
 
 # window_id TITLE: the id of the top-level window with exactly that title.
 window_id() {
-  xwininfo -root -tree | awk -v title="\"$1\":" '$2 == title { print $1; exit }'
+  # awk reads the whole tree: leaving early would end xwininfo with
+  # SIGPIPE (status 141) where the tree is long, as under a window manager.
+  xwininfo -root -tree | awk -v title="\"$1\":" '$2 == title && !found { print $1; found = 1 }'
 }
 
 # wait_for_window TITLE: waits up to 120 s for the window, made and shown
