@@ -93,6 +93,17 @@ std::string DesktopProblem(bool windowGiven, const std::string &windowId, bool r
     return "";
 }
 
+// A whole number from 0 to `high` given to `option`: "" with `value` set,
+// else the problem, `range` saying what is allowed.
+std::string WholeInRange(const char *option, const std::string &text, long high, const std::string &range,
+                         long &value) {
+    const NumberRead read = ReadWhole(text, value);
+    if (read == NumberRead::NotANumber) return std::string(option) + ": \"" + text + "\" is not a whole number";
+    if (read == NumberRead::TooLarge || value < 0 || value > high)
+        return std::string(option) + ": " + text + " is out of range (" + range + ")";
+    return "";
+}
+
 // --max-fps N (0 to kMaxFramesPerSecond) and --delay USEC (0 to
 // kMaxDelayMicroseconds, the desktop modes only), one at most, as the
 // least time between frames.
@@ -100,26 +111,23 @@ std::string PaceProblem(const CLI::Option &maxFpsOption, const std::string &maxF
                         const std::string &delay, ProgramCommand &command) {
     const bool fpsGiven = maxFpsOption.count() > 0, delayGiven = delayOption.count() > 0;
     if (fpsGiven && delayGiven) return "--max-fps and --delay both set the frame rate: give one";
+    long value = 0;
     if (fpsGiven) {
-        int fps = 0;
-        const NumberRead read = ReadWhole(maxFps, fps);
-        if (read == NumberRead::NotANumber) return "--max-fps: \"" + maxFps + "\" is not a whole number";
-        if (read == NumberRead::TooLarge || fps < 0 || fps > kMaxFramesPerSecond)
-            return "--max-fps: " + maxFps + " is out of range (1 to " + std::to_string(kMaxFramesPerSecond) +
-                   ", or 0 for no cap)";
-        command.frameIntervalMs = fps == 0 ? 0.0 : 1000.0 / fps;
+        const std::string problem = WholeInRange("--max-fps", maxFps, kMaxFramesPerSecond,
+                                                 "1 to " + std::to_string(kMaxFramesPerSecond) + ", or 0 for no cap",
+                                                 value);
+        if (!problem.empty()) return problem;
+        command.frameIntervalMs = value == 0 ? 0.0 : 1000.0 / static_cast<double>(value);
     }
     if (delayGiven) {
         if (command.desktop == DesktopMode::None)
             return "--delay: the pause between frames is for --window-id, --root and --wallpaper; the window "
                    "takes --max-fps";
-        long microseconds = 0;
-        const NumberRead read = ReadWhole(delay, microseconds);
-        if (read == NumberRead::NotANumber) return "--delay: \"" + delay + "\" is not a whole number of microseconds";
-        if (read == NumberRead::TooLarge || microseconds < 0 || microseconds > kMaxDelayMicroseconds)
-            return "--delay: " + delay + " is out of range (0 to " + std::to_string(kMaxDelayMicroseconds) +
-                   " microseconds)";
-        command.frameIntervalMs = static_cast<double>(microseconds) / 1000.0;
+        const std::string problem = WholeInRange("--delay", delay, kMaxDelayMicroseconds,
+                                                 "0 to " + std::to_string(kMaxDelayMicroseconds) + " microseconds",
+                                                 value);
+        if (!problem.empty()) return problem;
+        command.frameIntervalMs = static_cast<double>(value) / 1000.0;
     }
     return "";
 }

@@ -91,7 +91,7 @@ takes|--root --delay 1001
 takes|--root --delay 1000000
 --delay: 1000001 is out of range|--root --delay 1000001
 --delay: -1 is out of range|--root --delay -1
---delay: "slow" is not|--root --delay slow
+--delay: "slow" is not a whole number|--root --delay slow
 --delay: the pause between frames is for|--delay 20000
 --max-fps and --delay both|--root --delay 20000 --max-fps 30
 CASES
